@@ -1,0 +1,48 @@
+// The Velmor contest's rules as data: modes and their Cabrillo labels, the bonus, fixed texts.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace velmor::rules {
+
+inline constexpr std::string_view kSetName = "Velmor";
+
+// The contest's modes as the host names them, with the Cabrillo label the sponsor reads.
+struct ModeRule {
+    std::string_view hostName;
+    std::string_view cabrilloLabel;
+};
+inline constexpr std::array<ModeRule, 3> kModes{{
+    {"CW", "CW"},
+    {"BPSK63", "PM"},
+    {"SSB", "PH"},
+}};
+
+inline constexpr int kPointsPerQso = 1;
+inline constexpr int kWmBonus = 5;            // once per band for each distinct station sending "WM"
+inline constexpr std::string_view kWmExchange = "WM";
+inline constexpr std::string_view kRefusedExchange = "599";
+
+// Error journal err.txt.
+inline constexpr std::string_view kJournalFile = "err.txt";
+inline constexpr std::string_view kJournalHeader = "Velmor TEST UBN file ";
+inline constexpr std::string_view kReasonNoTestMode = "   NO TEST MODE !!!";
+inline constexpr std::string_view kReasonNoRxNumber = "   NO RX NUMBER !!!";
+
+// Companion program, started once per load.
+inline constexpr std::string_view kCompanionCommand = ".\\Plugins\\Orvin.exe";
+
+// Settings file (relative to the host's current directory) and its section.
+inline constexpr std::string_view kSettingsFile = "Plugins\\VARDO.ini";
+inline constexpr std::string_view kSettingsSection = "Settings";
+
+// The repeat warning written into the host's 100-byte buffer: prefix + call + tail.
+// The tail is code page 1251 (Russian: not twice within one and the same tour).
+inline constexpr std::string_view kRepeatPrefix = "QSO c ";
+inline constexpr std::string_view kRepeatTail =
+    " \xC2 \xCE\xC4\xCD\xCE\xCC \xC8 \xD2\xCE\xCC \xC6\xC5 \xD2\xD3\xD0\xC5 "
+    "\xCF\xD0\xCE\xC2\xCE\xC4\xC8\xD2\xDC \xCD\xC5\xCB\xDC\xC7\xDF !!!";
+inline constexpr std::size_t kHostTextBufferSize = 100;
+
+}  // namespace velmor::rules

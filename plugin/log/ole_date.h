@@ -1,0 +1,43 @@
+// The host's date-time record as the plug-in keeps it, and its conversion to calendar fields.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace velmor {
+
+// Status values of the host's date-time record.
+enum class DateStatus : std::int32_t { Valid = 0, Invalid = 1, Null = 2 };
+
+// A copy of the host's record: an automation date (days since 1899-12-30, the fraction
+// being the time of day) and its status.
+struct OleDateTime {
+    double date = 0.0;
+    DateStatus status = DateStatus::Valid;
+};
+
+// Calendar fields of an automation date, as the OLE automation library converts it:
+// rounded to the nearest second; for dates before 1899-12-30 the fraction counts forward
+// from the start of the day (-1.25 is 1899-12-29 06:00).
+struct CalendarTime {
+    int year = 0;
+    int month = 0;   // 1-12
+    int day = 0;     // 1-31
+    int hour = 0;    // 0-23
+    int minute = 0;
+    int second = 0;
+};
+
+// nullopt when the value cannot be a calendar date: NaN, infinities, or outside the
+// years 100-9999.
+std::optional<CalendarTime> toCalendar(double date);
+
+// "%Y-%m-%d %H%M" for a valid, convertible record; "Invalid DateTime" for an invalid or
+// unconvertible one; "" for a null one.
+std::string formatQsoTime(const OleDateTime& t);
+
+// The automation date of a calendar time (used by stand-in hosts and tests).
+double fromCalendar(const CalendarTime& c);
+
+}  // namespace velmor

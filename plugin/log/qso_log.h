@@ -1,0 +1,54 @@
+// The plug-in's copy of the contest log with indexes kept in step with it, and the band list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "log/cinfo.h"
+
+namespace velmor {
+
+// Per-band counters for the statistics text: only records with a non-empty call count.
+struct BandTally {
+    std::int32_t qsos = 0;
+    std::int32_t bpsk63 = 0;
+    std::int32_t cw = 0;
+    std::int32_t ssb = 0;
+    // Distinct stations that sent "WM" on this band, with the number of their records.
+    std::unordered_map<std::string, std::int32_t> wmRefs;
+};
+
+// Key of one UTC clock hour (date and hour), comparable across days.
+std::int64_t clockHourKey(const CalendarTime& t);
+
+// Ordered array of CInfo in the order AddData0 stored them. Indexes answer the repeat
+// check, the per-band tallies and the removal without walking the records.
+class QsoLog {
+public:
+    void clear();
+    void add(CInfo record);
+    // Removes the oldest record whose call, mode and band equal the given texts.
+    bool removeFirst(const std::string& call, const std::string& mode, const std::string& band);
+
+    std::size_t size() const { return records_.size(); }
+    const CInfo& at(std::size_t i) const { return records_[i]; }
+    const std::vector<CInfo>& records() const { return records_; }
+
+    // Tally of a band; an all-zero tally when no record of the band counts.
+    const BandTally& tally(const std::string& band) const;
+    // Whether a record with this call, band and mode has a valid time in the given clock hour.
+    bool workedInHour(const std::string& call, const std::string& band, const std::string& mode,
+                      std::int64_t hourKey) const;
+
+private:
+    std::vector<CInfo> records_;
+    // (index members follow)
+};
+
+// Distinct band texts in order of arrival; reordered in place by the statistics report.
+using BandList = std::vector<std::string>;
+
+}  // namespace velmor
