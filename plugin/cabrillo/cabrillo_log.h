@@ -3,12 +3,100 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "log/ole_date.h"
 #include "session/services.h"
 
 namespace velmor {
+
+// The Cabrillo 3.0 file written by WriteLog, in this order (every line ends in CR LF):
+//
+// |  # | line                                                                   |
+// |----|------------------------------------------------------------------------|
+// |  1 | "START-OF-LOG: 3.0"                                                    |
+// |  2 | "CONTEST: Velmor "             (fixed, blank before the line end)      |
+// |  3 | "CALLSIGN: " callsign                                                  |
+// |  4 | "CATEGORY-OPERATOR: " categoryOperator                                 |
+// |  5 | "CATEGORY: " category                                                  |
+// |  6 | "LOCATION: " location                                                  |
+// |  7 | "CLAIMED-SCORE: " the plug-in's score as plain decimal                 |
+// |  8 | "CLUB: " club                                                          |
+// |  9 | "CREATED-BY: Kova "            (fixed, blank before the line end)      |
+// | 10 | "EMAIL: " email                                                        |
+// | 11 | "NAME: " name                                                          |
+// | 12 | "ADDRESS: " address            (tagged form: may hold several lines)   |
+// | 13 | "OPERATORS: " operators        (tagged form)                           |
+// | 14 | "SOAPBOX: " soapbox            (tagged form)                           |
+// |    | bytes of "cabrillo.ini" unchanged; CR LF added when its last byte is not LF |
+// |    | the QSO lines                                                          |
+// |    | "END-OF-LOG:"                                                          |
+//
+// QSO line, "QSO: %5i %2s %s %-13s %-3s %-6s %-13s %-3s %s\r\n" (columns from 1, for
+// values that fit; a wider value is written whole and moves the rest right):
+//
+// | columns | content                      | rule                         |
+// |---------|------------------------------|------------------------------|
+// |  1-5    | "QSO: "                      | fixed                        |
+// |  6-10   | frequency in kHz             | right-aligned in 5           |
+// | 12-13   | mode label (CW, PH, PM)      | right-aligned in 2           |
+// | 15-29   | "YYYY-MM-DD HHMM"            | "Invalid DateTime" or empty  |
+// | 31-43   | own call sign                | left-aligned in 13           |
+// | 45-47   | RST sent                     | left-aligned in 3            |
+// | 49-54   | exchange sent                | left-aligned in 6            |
+// | 56-68   | worked call sign             | left-aligned in 13           |
+// | 70-72   | RST received                 | left-aligned in 3            |
+// | 74 on   | exchange received            | as is                        |
+//
+// Multi-line header values (address, operators, soapbox) are kept in three forms:
+//   plain     real line breaks, as the dialog shows them;
+//   escaped   in the settings file: CR as "<CR>", LF as "<LF>" (one INI line);
+//   tagged    for the file: each "<CR>" becomes "\r\n<TAG>: " and each "<LF>" vanishes.
+namespace cabrillo {
+inline constexpr std::string_view kExtraHeaderFile = "cabrillo.ini";
+inline constexpr std::string_view kExtension = ".cbr";
+inline constexpr std::string_view kDefaultBaseName = "VARDO";
+inline constexpr std::string_view kProducedPrefix = "File produced: ";
+inline constexpr std::string_view kNotProducedPrefix = "File not produced: ";
+
+// Keys of the settings file.
+inline constexpr const char* kKeyOperators = "Operators";
+inline constexpr const char* kKeyName = "Name";
+inline constexpr const char* kKeyLocation = "Location";
+inline constexpr const char* kKeyAddress = "Address";
+inline constexpr const char* kKeyClaimed = "Claimed";
+inline constexpr const char* kKeyEmail = "Email";
+inline constexpr const char* kKeyClub = "Club";
+inline constexpr const char* kKeySoapBox = "SoapBox";
+inline constexpr const char* kKeyCategory = "Category";
+inline constexpr const char* kKeyContest = "Contest";
+
+// Values the dialog always opens with.
+inline constexpr const char* kContest = "Velmor";
+inline constexpr const char* kCategoryOperator = "SINGLE-OP";
+inline constexpr const char* kCategory = "A1";
+}  // namespace cabrillo
+
+// `text` with every occurrence of `find` replaced by `replacement`, searching left to right;
+// inserted text is never searched again. Equal `find` and `replacement` (or an empty
+// `find`) return `text` unchanged.
+std::string ReplaceAll(const std::string& text, const std::string& find,
+                       const std::string& replacement);
+
+// Plain <-> escaped form of a multi-line value.
+std::string escapeLineBreaks(const std::string& plain);
+std::string unescapeLineBreaks(const std::string& escaped);
+// Escaped -> tagged form, e.g. tag "ADDRESS" turns "a<CR><LF>b" into "a\r\nADDRESS: b".
+std::string tagLineBreaks(const std::string& escaped, const std::string& tag);
+
+// File name (without extension) of the log for an own call sign: '/' and '\' become '_',
+// white space is trimmed at both ends, "VARDO" when nothing is left.
+std::string cabrilloBaseName(const std::string& ownCall);
+
+// Cabrillo mode label of a contest mode ("CW" -> "CW", "BPSK63" -> "PM", "SSB" -> "PH");
+// empty for any other text.
+std::string_view cabrilloModeLabel(const std::string& mode);
 
 class CCabrilloLog {
 public:
@@ -33,6 +121,11 @@ public:
     // Station-details step: base name, stored settings, the dialog, and on OK the writes
     // and the tagged form. Returns true when the operator confirmed.
     bool EditStationDetails(const std::string& ownCall, SettingsStore& settings, Ui& ui);
+
+private:
+    // Multi-line fields (address, operators, soapbox): plain -> escaped -> tagged.
+    void escapeMultiLineFields();
+    void tagMultiLineFields();
 };
 
 }  // namespace velmor

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "log/cinfo.h"
+#include "log/flat_table.h"
 
 namespace velmor {
 
@@ -44,8 +45,19 @@ public:
                       std::int64_t hourKey) const;
 
 private:
+    // Records with the same call, mode and band form one group, numbered from 0 in order of
+    // first appearance since the last clear().
+    const std::uint32_t* findGroup(const std::string& key, std::uint64_t hash) const;
+    void countHour(std::uint32_t group, const CInfo& record, int delta);
+    void countTally(const CInfo& record, int delta);
+
     std::vector<CInfo> records_;
-    // (index members follow)
+    std::vector<std::uint32_t> groupOf_;     // group of each record, parallel to records_
+    FlatTable groupIndex_;                   // hash of the encoded (call, mode, band) -> group
+    std::vector<std::string> groupKeys_;     // encoded (call, mode, band) of each group
+    std::vector<std::int32_t> groupSizes_;   // records of each group in the log now
+    FlatTable hourCounts_;                   // (group, clock hour) -> records with a valid time then
+    std::unordered_map<std::string, BandTally> tallies_;
 };
 
 // Distinct band texts in order of arrival; reordered in place by the statistics report.

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 
 #include "cabrillo/cabrillo_log.h"
 #include "log/cinfo.h"
@@ -53,6 +54,7 @@ private:
     std::int32_t claimedScore_ = 0;
     bool companionStarted_ = false;
     bool journalChecked_ = false;  // err.txt made sure to exist once per load
+    std::unordered_set<std::string> bandsSeen_;  // the texts of bandList_, for AddData's lookup
 };
 
 // IsValidExchg0: "599" no; three digits above 000; or exactly "WM".

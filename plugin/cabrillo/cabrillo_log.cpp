@@ -1,0 +1,138 @@
+// The Cabrillo writer: QSO lines, the whole file, and the text helpers of the header fields.
+#include "cabrillo/cabrillo_log.h"
+
+#include "log/contest_rules.h"
+
+namespace velmor {
+
+std::string ReplaceAll(const std::string& text, const std::string& find,
+                       const std::string& replacement) {
+    if (find.empty() || find == replacement) return text;
+    std::string result;
+    result.reserve(text.size());
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t at = text.find(find, from);
+        if (at == std::string::npos) break;
+        result.append(text, from, at - from);
+        result += replacement;
+        from = at + find.size();
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+}
+
+std::string escapeLineBreaks(const std::string& plain) {
+    return ReplaceAll(ReplaceAll(plain, "\r", "<CR>"), "\n", "<LF>");
+}
+
+std::string unescapeLineBreaks(const std::string& escaped) {
+    return ReplaceAll(ReplaceAll(escaped, "<CR>", "\r"), "<LF>", "\n");
+}
+
+std::string tagLineBreaks(const std::string& escaped, const std::string& tag) {
+    return ReplaceAll(ReplaceAll(escaped, "<CR>", "\r\n" + tag + ": "), "<LF>", "");
+}
+
+namespace {
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+}  // namespace
+
+std::string cabrilloBaseName(const std::string& ownCall) {
+    std::string name = ReplaceAll(ReplaceAll(ownCall, "/", "_"), "\\", "_");
+    std::size_t first = 0;
+    std::size_t last = name.size();
+    while (first < last && isBlank(name[first])) ++first;
+    while (last > first && isBlank(name[last - 1])) --last;
+    name = name.substr(first, last - first);
+    if (name.empty()) name = cabrillo::kDefaultBaseName;
+    return name;
+}
+
+std::string_view cabrilloModeLabel(const std::string& mode) {
+    for (const auto& m : rules::kModes)
+        if (m.hostName == mode) return m.cabrilloLabel;
+    return {};
+}
+
+namespace {
+// printf's "%-Ns" and "%Ns": fill with blanks to `width`; never cut a longer value.
+void appendLeft(std::string& out, const std::string& value, std::size_t width) {
+    out += value;
+    if (value.size() < width) out.append(width - value.size(), ' ');
+}
+void appendRight(std::string& out, const std::string& value, std::size_t width) {
+    if (value.size() < width) out.append(width - value.size(), ' ');
+    out += value;
+}
+}  // namespace
+
+void CCabrilloLog::AddQsoLine(const std::string& call, std::int32_t freqKHz,
+                              const std::string& modeLabel, const OleDateTime& time,
+                              const std::string& rstSent, const std::string& exchSent,
+                              const std::string& rstRcvd, const std::string& exchRcvd) {
+    std::string line = "QSO: ";
+    appendRight(line, std::to_string(freqKHz), 5);
+    line += ' ';
+    appendRight(line, modeLabel, 2);
+    line += ' ';
+    line += formatQsoTime(time);
+    line += ' ';
+    appendLeft(line, callsign, 13);
+    line += ' ';
+    appendLeft(line, rstSent, 3);
+    line += ' ';
+    appendLeft(line, exchSent, 6);
+    line += ' ';
+    appendLeft(line, call, 13);
+    line += ' ';
+    appendLeft(line, rstRcvd, 3);
+    line += ' ';
+    line += exchRcvd;
+    line += "\r\n";
+    qsoLines.push_back(std::move(line));
+}
+
+std::string CCabrilloLog::buildLog(std::int32_t claimedScore, const std::string* extraHeader) const {
+    std::string out;
+    auto headerLine = [&out](const char* tag, const std::string& value) {
+        out += tag;
+        out += value;
+        out += "\r\n";
+    };
+    out += "START-OF-LOG: 3.0\r\n";
+    out += "CONTEST: Velmor \r\n";
+    headerLine("CALLSIGN: ", callsign);
+    headerLine("CATEGORY-OPERATOR: ", categoryOperator);
+    headerLine("CATEGORY: ", category);
+    headerLine("LOCATION: ", location);
+    headerLine("CLAIMED-SCORE: ", std::to_string(claimedScore));
+    headerLine("CLUB: ", club);
+    out += "CREATED-BY: Kova \r\n";
+    headerLine("EMAIL: ", email);
+    headerLine("NAME: ", name);
+    headerLine("ADDRESS: ", address);
+    headerLine("OPERATORS: ", operators);
+    headerLine("SOAPBOX: ", soapbox);
+    if (extraHeader != nullptr && !extraHeader->empty()) {
+        out += *extraHeader;
+        // A last line without its line end would swallow the first QSO line.
+        if (extraHeader->back() != '\n') out += "\r\n";
+    }
+    for (const auto& line : qsoLines) out += line;
+    out += "END-OF-LOG:\r\n";
+    return out;
+}
+
+std::string CCabrilloLog::WriteLog(FileSystem& files, std::int32_t claimedScore) const {
+    const std::optional<std::string> extra = files.readFile(std::string(cabrillo::kExtraHeaderFile));
+    const std::string fileName = baseName + std::string(cabrillo::kExtension);
+    const std::string reason =
+        files.replaceFile(fileName, buildLog(claimedScore, extra ? &*extra : nullptr));
+    if (reason.empty()) return std::string(cabrillo::kProducedPrefix) + fileName;
+    return std::string(cabrillo::kNotProducedPrefix) + fileName + " (" + reason + ")";
+}
+
+}  // namespace velmor

@@ -1,0 +1,129 @@
+// INI settings store on a FileSystem: parse lines, find section and key, rewrite in place.
+#include "cabrillo/ini_file.h"
+
+#include <utility>
+#include <vector>
+
+namespace velmor {
+
+namespace {
+std::string trim(const std::string& s) {
+    std::size_t first = 0, last = s.size();
+    while (first < last && (s[first] == ' ' || s[first] == '\t')) ++first;
+    while (last > first && (s[last - 1] == ' ' || s[last - 1] == '\t')) --last;
+    return s.substr(first, last - first);
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t from = 0;
+    while (from < text.size()) {
+        std::size_t end = text.find('\n', from);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(from, end - from);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        from = end + 1;
+    }
+    return lines;
+}
+
+// "[name]" -> name; false for any other line.
+bool sectionName(const std::string& line, std::string& name) {
+    const std::string t = trim(line);
+    if (t.size() < 2 || t.front() != '[') return false;
+    const std::size_t close = t.find(']');
+    if (close == std::string::npos) return false;
+    name = trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool keyValue(const std::string& line, std::string& key, std::string& value) {
+    const std::size_t eq = line.find('=');
+    if (eq == std::string::npos || trim(line).front() == ';') return false;  // ';' comments
+    key = trim(line.substr(0, eq));
+    value = trim(line.substr(eq + 1));
+    return true;
+}
+
+// The section header line and the end of its body (the next header or the end of file).
+struct SectionSpan {
+    std::size_t header = 0;
+    std::size_t end = 0;
+    bool found = false;
+};
+
+SectionSpan findSection(const std::vector<std::string>& lines, const std::string& section) {
+    SectionSpan span;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        std::string name;
+        if (!sectionName(lines[i], name)) continue;
+        if (span.found) {
+            span.end = i;
+            return span;
+        }
+        if (sameName(name, section)) {
+            span.found = true;
+            span.header = i;
+        }
+    }
+    span.end = lines.size();
+    return span;
+}
+}  // namespace
+
+IniFileSettings::IniFileSettings(FileSystem& files, std::string fileName, std::string section)
+    : files_(files), fileName_(std::move(fileName)), section_(std::move(section)) {}
+
+std::string IniFileSettings::read(const std::string& key, const std::string& fallback) {
+    const std::optional<std::string> text = files_.readFile(fileName_);
+    if (!text) return fallback;
+    const std::vector<std::string> lines = splitLines(*text);
+    const SectionSpan span = findSection(lines, section_);
+    if (!span.found) return fallback;
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        std::string k, v;
+        if (keyValue(lines[i], k, v) && sameName(k, key)) return v;
+    }
+    return fallback;
+}
+
+void IniFileSettings::write(const std::string& key, const std::string& value) {
+    const std::optional<std::string> text = files_.readFile(fileName_);
+    std::vector<std::string> lines = text ? splitLines(*text) : std::vector<std::string>{};
+    const std::string entry = key + "=" + value;
+    const SectionSpan span = findSection(lines, section_);
+    if (!span.found) {
+        lines.push_back("[" + section_ + "]");
+        lines.push_back(entry);
+    } else {
+        bool replaced = false;
+        std::size_t lastEntry = span.header;
+        for (std::size_t i = span.header + 1; i < span.end; ++i) {
+            std::string k, v;
+            if (!keyValue(lines[i], k, v)) continue;
+            lastEntry = i;
+            if (sameName(k, key)) {
+                lines[i] = entry;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastEntry + 1), entry);
+    }
+    std::string out;
+    for (const auto& line : lines) out += line + "\r\n";
+    files_.writeFile(fileName_, out);  // like the profile functions: a failed write is not reported
+}
+
+}  // namespace velmor

@@ -1,0 +1,35 @@
+// GetResult0: the statistics text, the score, and the Cabrillo hand-off while it is wanted.
+#include <string>
+
+#include "cabrillo/cabrillo_log.h"
+#include "score/statistics_report.h"
+#include "session/stats_plugin.h"
+
+namespace velmor {
+
+const std::string& StatsPlugin::GetResult(std::int32_t* score) {
+    resultText_.clear();
+    const ReportTotals totals = appendStatisticsTable(resultText_, qsoLog_, bandList_);
+    const std::int32_t points = totals.points;
+
+    claimedScore_ = points;
+    if (score != nullptr) *score = points;
+    // The station-details dialog shows this value next time; a failed write is not reported.
+    services_.settings.write(cabrillo::kKeyClaimed, std::to_string(points));
+    appendScoreLine(resultText_, points);
+
+    if (writeCabrillo_ != 0) {
+        // Rebuilt at every request, so a second request does not repeat the QSO lines.
+        cabrillo_.qsoLines.clear();
+        for (const CInfo& r : qsoLog_.records()) {
+            cabrillo_.AddQsoLine(r.call, static_cast<std::int32_t>(r.freqKHz),
+                                 std::string(cabrilloModeLabel(r.mode)), r.time, r.rstSent,
+                                 r.exchSent, r.rstRcvd, r.exchRcvd);
+        }
+        services_.ui.showOutput(cabrillo_.WriteLog(services_.files, claimedScore_));
+        if (score != nullptr) *score = -1;
+    }
+    return resultText_;
+}
+
+}  // namespace velmor
