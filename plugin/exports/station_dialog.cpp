@@ -1,0 +1,248 @@
+// The station-details dialog `Cabrillo`: template 101, its combo lists and the exchange of its twelve texts.
+#include "station_dialog.h"
+
+#include <cstddef>
+#include <string>
+#include <utility>
+
+#include "station_dialog_ids.h"
+
+namespace {
+
+// How a control trades its text with its member.
+//
+// | kind      | when the dialog opens                                  | on OK              |
+// |-----------|--------------------------------------------------------|--------------------|
+// | Edit      | the member's text                                      | the edit's text    |
+// | MultiLine | the member's text, every line break made CR LF         | the edit's text    |
+// | Combo     | first list item beginning with the text (any case)     | the edit part's    |
+// |           | is selected; if none does, the text goes into the edit | text               |
+enum class Kind { Edit, MultiLine, Combo };
+
+class Cabrillo {
+public:
+    std::string callsign;
+    std::string claimed;
+    std::string club;
+    std::string category;
+    std::string contest;
+    std::string email;
+    std::string name;
+    std::string operators;
+    std::string soapbox;
+    std::string address;
+    std::string categoryOperator;
+    std::string location;
+
+    explicit Cabrillo(const velmor::StationDetails& d)
+        : callsign(d.callsign), claimed(d.claimed), club(d.club), category(d.category),
+          contest(d.contest), email(d.email), name(d.name), operators(d.operators),
+          soapbox(d.soapbox), address(d.address), categoryOperator(d.categoryOperator),
+          location(d.location) {}
+
+    velmor::StationDetails Details() const {
+        velmor::StationDetails d;
+        d.callsign = callsign;
+        d.claimed = claimed;
+        d.club = club;
+        d.category = category;
+        d.contest = contest;
+        d.email = email;
+        d.name = name;
+        d.operators = operators;
+        d.soapbox = soapbox;
+        d.address = address;
+        d.categoryOperator = categoryOperator;
+        d.location = location;
+        return d;
+    }
+
+    // IDOK or IDCANCEL as the operator closed it; -1 when the dialog could not be shown.
+    INT_PTR DoModal(HINSTANCE module) {
+        return DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_STATION_DETAILS), nullptr, DialogProc,
+                               reinterpret_cast<LPARAM>(this));
+    }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+    BOOL OnInitDialog(HWND dlg);
+    BOOL OnCommand(HWND dlg, int id);
+    void LoadControls(HWND dlg) const;
+    void SaveControls(HWND dlg);
+
+    struct Field {
+        int id;
+        Kind kind;
+        std::string Cabrillo::*member;
+    };
+    static const Field kFields[12];
+};
+
+const Cabrillo::Field Cabrillo::kFields[12] = {
+    {IDC_CONTEST, Kind::Edit, &Cabrillo::contest},
+    {IDC_CALLSIGN, Kind::Edit, &Cabrillo::callsign},
+    {IDC_CLAIMED, Kind::Edit, &Cabrillo::claimed},
+    {IDC_CATEGORY_OPERATOR, Kind::Combo, &Cabrillo::categoryOperator},
+    {IDC_LOCATION, Kind::Edit, &Cabrillo::location},
+    {IDC_CATEGORY, Kind::Combo, &Cabrillo::category},
+    {IDC_NAME, Kind::Edit, &Cabrillo::name},
+    {IDC_ADDRESS, Kind::MultiLine, &Cabrillo::address},
+    {IDC_OPERATORS, Kind::MultiLine, &Cabrillo::operators},
+    {IDC_CLUB, Kind::Edit, &Cabrillo::club},
+    {IDC_SOAPBOX, Kind::MultiLine, &Cabrillo::soapbox},
+    {IDC_EMAIL, Kind::Edit, &Cabrillo::email},
+};
+
+// The combo lists, in the order they are added (1014 sorts its own list).
+const char* const kCategories[] = {"A1", "B1", "B2", "B3", "C1"};
+const char* const kCategoryOperators[] = {"SINGLE-OP", "MULTI-OP"};
+
+struct ComboList {
+    int id;
+    const char* const* items;
+    std::size_t count;
+};
+const ComboList kComboLists[] = {
+    {IDC_CATEGORY, kCategories, sizeof kCategories / sizeof kCategories[0]},
+    {IDC_CATEGORY_OPERATOR, kCategoryOperators, sizeof kCategoryOperators / sizeof kCategoryOperators[0]},
+};
+
+std::string WindowText(HWND hwnd) {
+    const int length = GetWindowTextLengthA(hwnd);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int got = GetWindowTextA(hwnd, &text[0], length + 1);
+    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return text;
+}
+
+// A multi-line edit breaks lines only at CR LF: a lone CR or LF would show as one line
+// while the file gets (or loses) a line there, so every line break is shown as CR LF.
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string UpperCase(std::string text) {
+    if (!text.empty()) CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
+    return text;
+}
+
+// Selects the first list item that begins with `text`, compared without regard to case (in
+// the ANSI code page); when none does, `text` goes into the edit part.
+void SelectOrSetText(HWND combo, const std::string& text) {
+    const std::string wanted = UpperCase(text);
+    const LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length == CB_ERR || static_cast<std::size_t>(length) < wanted.size()) continue;
+        std::string item(static_cast<std::size_t>(length) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
+        item.resize(wanted.size());
+        if (UpperCase(item) == wanted) {
+            SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            return;
+        }
+    }
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SetWindowTextA(combo, text.c_str());
+}
+
+INT_PTR CALLBACK Cabrillo::DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    // Nothing may leave through the system's frames: a failure closes the dialog as Cancel.
+    try {
+        if (msg == WM_INITDIALOG) {
+            SetWindowLongPtrA(dlg, DWLP_USER, lp);
+            return reinterpret_cast<Cabrillo*>(lp)->OnInitDialog(dlg);
+        }
+        auto* self = reinterpret_cast<Cabrillo*>(GetWindowLongPtrA(dlg, DWLP_USER));
+        if (!self) return FALSE;
+        switch (msg) {
+        case WM_COMMAND:
+            return self->OnCommand(dlg, LOWORD(wp));
+        default:
+            return FALSE;
+        }
+    } catch (...) {
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+    }
+}
+
+BOOL Cabrillo::OnInitDialog(HWND dlg) {
+    for (const ComboList& list : kComboLists) {
+        const HWND combo = GetDlgItem(dlg, list.id);
+        for (std::size_t i = 0; i < list.count; ++i)
+            SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(list.items[i]));
+    }
+    LoadControls(dlg);
+    // SOAPBOX is the template's first tab stop: let the dialog manager put the focus there.
+    return TRUE;
+}
+
+BOOL Cabrillo::OnCommand(HWND dlg, int id) {
+    switch (id) {
+    case IDOK:
+        SaveControls(dlg);
+        EndDialog(dlg, IDOK);
+        return TRUE;
+    case IDCANCEL:  // the CANCEL button, Esc and the close box
+        EndDialog(dlg, IDCANCEL);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void Cabrillo::LoadControls(HWND dlg) const {
+    for (const Field& f : kFields) {
+        const std::string& value = this->*f.member;
+        const HWND control = GetDlgItem(dlg, f.id);
+        switch (f.kind) {
+        case Kind::Edit:
+            SetWindowTextA(control, value.c_str());
+            break;
+        case Kind::MultiLine:
+            SetWindowTextA(control, WithCrLf(value).c_str());
+            break;
+        case Kind::Combo:
+            SelectOrSetText(control, value);
+            break;
+        }
+    }
+}
+
+void Cabrillo::SaveControls(HWND dlg) {
+    // Read everything first so that a failure part way leaves the members as they were.
+    std::string texts[sizeof kFields / sizeof kFields[0]];
+    for (std::size_t i = 0; i < sizeof kFields / sizeof kFields[0]; ++i)
+        texts[i] = WindowText(GetDlgItem(dlg, kFields[i].id));  // a combo gives its edit part
+    for (std::size_t i = 0; i < sizeof kFields / sizeof kFields[0]; ++i)
+        (this->*kFields[i].member).swap(texts[i]);
+}
+
+}  // namespace
+
+bool RunStationDialog(HINSTANCE module, velmor::StationDetails& details) {
+    try {
+        Cabrillo dialog(details);
+        if (dialog.DoModal(module) != IDOK) return false;
+        velmor::StationDetails edited = dialog.Details();
+        details = std::move(edited);
+        return true;
+    } catch (...) {
+        return false;  // as Cancel: details unchanged
+    }
+}

@@ -1,0 +1,174 @@
+// The exported entry points of Stats.dll: short shims from the host's parameters to the one plug-in state object.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "log/contest_rules.h"
+#include "session/stats_plugin.h"
+#include "stats_abi.h"
+#include "win32_services.h"
+
+namespace {
+
+// The plug-in's global state with the Win32 services it is handed. Built on the first
+// call of any entry point (not in DllMain) and destroyed when the library is unloaded.
+struct PluginInstance {
+    velmor::win32::SystemClock clock;
+    velmor::win32::Win32FileSystem files;
+    velmor::win32::ProfileSettings settings;
+    velmor::win32::DialogUi ui;
+    velmor::win32::ExecLauncher launcher;
+    velmor::StatsPlugin plugin{velmor::Services{clock, files, settings, ui, launcher}};
+};
+
+velmor::StatsPlugin& Plugin() {
+    static PluginInstance instance;
+    return instance.plugin;
+}
+
+std::string Text(const char* p) { return p != nullptr ? std::string(p) : std::string(); }
+
+// A copy of the host's record; a missing record is a null date-time, an unknown status an
+// invalid one.
+velmor::OleDateTime Date(const COleDateTime* p) {
+    velmor::OleDateTime t;
+    if (p == nullptr) {
+        t.status = velmor::DateStatus::Null;
+        return t;
+    }
+    t.date = p->m_dt;
+    switch (p->m_status) {
+        case COleDateTime::valid: t.status = velmor::DateStatus::Valid; break;
+        case COleDateTime::null: t.status = velmor::DateStatus::Null; break;
+        default: t.status = velmor::DateStatus::Invalid; break;
+    }
+    return t;
+}
+
+velmor::QsoFields Fields(const char* ownCall, const char* call, const COleDateTime* qsoTime,
+                         std::uint32_t freqHz, const char* mode, const char* rstSent,
+                         const char* rstRcvd, const char* exchSent, const char* exchRcvd,
+                         const char* hostText23, const char* hostText30, const char* band) {
+    velmor::QsoFields q;
+    q.ownCall = Text(ownCall);
+    q.call = Text(call);
+    q.time = Date(qsoTime);
+    q.freqHz = freqHz;
+    q.mode = Text(mode);
+    q.rstSent = Text(rstSent);
+    q.rstRcvd = Text(rstRcvd);
+    q.exchSent = Text(exchSent);
+    q.exchRcvd = Text(exchRcvd);
+    q.hostText23 = Text(hostText23);
+    q.hostText30 = Text(hostText30);
+    q.band = Text(band);
+    return q;
+}
+
+// Copies `text` with its terminating zero into the host's buffer of `size` bytes, cut to
+// size - 1 bytes when longer; nothing past the buffer is written.
+void CopyBounded(const std::string& text, char* buffer, std::size_t size) {
+    if (buffer == nullptr || size == 0) return;
+    const std::size_t n = std::min(text.size(), size - 1);
+    std::memcpy(buffer, text.data(), n);
+    buffer[n] = '\0';
+}
+
+const char kEmptyText[] = "";
+
+}  // namespace
+
+extern "C" {
+
+std::int32_t __cdecl AddData0(
+    const char* ownCall, const char* call, COleDateTime* qsoTime, COleDateTime*, COleDateTime*,
+    COleDateTime*, std::uint32_t, std::uint32_t freqHz, const char* mode, const char* rstSent,
+    const char* rstRcvd, const char* exchSent, const char* exchRcvd, const char*, const char*,
+    const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+    const char* hostText23, std::int32_t, std::int32_t, std::int32_t, double, double,
+    const char*, const char* hostText30, const char*, const char* band, const char*) {
+    try {
+        return Plugin().AddData(Fields(ownCall, call, qsoTime, freqHz, mode, rstSent, rstRcvd,
+                                       exchSent, exchRcvd, hostText23, hostText30, band));
+    } catch (...) {
+        return 0;  // not stored
+    }
+}
+
+std::int32_t __cdecl RemoveData0(
+    const char*, const char* call, COleDateTime*, COleDateTime*, COleDateTime*, COleDateTime*,
+    std::uint32_t, std::uint32_t, const char* mode, const char*, const char*, const char*,
+    const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+    const char*, const char*, const char*, const char*, std::int32_t, std::int32_t,
+    std::int32_t, double, double, const char*, const char*, const char*, const char* band,
+    const char*) {
+    try {
+        return Plugin().RemoveData(Text(call), Text(mode), Text(band));
+    } catch (...) {
+        return 1;
+    }
+}
+
+std::int32_t __cdecl CheckCall0(
+    const char* call, std::uint32_t, std::uint32_t, const char* mode, const char*, const char*,
+    const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+    const char*, std::int32_t, std::int32_t, std::int32_t, double, double, const char*,
+    const char*, const char*, const char*, const char*, const char* band, const char*, char*,
+    char* outText) {
+    try {
+        const velmor::CheckCallResult r = Plugin().CheckCall(Text(call), Text(mode), Text(band));
+        if (r.result != 1) CopyBounded(r.warning, outText, kCheckCallTextSize);
+        return r.result;
+    } catch (...) {
+        return 1;  // no warning
+    }
+}
+
+std::int32_t __cdecl ResetStats0(
+    const char*, std::int32_t writeCabrillo, const char* ownCall, COleDateTime*, COleDateTime*,
+    const char*, const char*, const char*, const char*, const char*, const char*, const char*,
+    const char*, const char*, const char*, std::int32_t, std::int32_t, std::int32_t, double,
+    double, const char*, const char*, const char*) {
+    try {
+        return Plugin().ResetStats(writeCabrillo, Text(ownCall));
+    } catch (...) {
+        return 1;
+    }
+}
+
+std::int32_t __cdecl IsValidExchg0(const char* exchange, const char*, const char*, const char*,
+                                   std::int32_t, std::int32_t, std::int32_t) {
+    try {
+        return velmor::IsValidExchange(Text(exchange));
+    } catch (...) {
+        return 0;
+    }
+}
+
+std::int32_t __cdecl GetNumberOfSets() { return 1; }
+
+const char* __cdecl GetSetName(std::int32_t index) {
+    static const char kName[] = "Velmor";
+    static_assert(sizeof kName - 1 == velmor::rules::kSetName.size(), "set name");
+    return index == 0 ? kName : kEmptyText;
+}
+
+const char* __cdecl GetResult0(std::int32_t* score) {
+    try {
+        std::int32_t value = 0;
+        const char* text = Plugin().GetResult(&value).c_str();
+        if (score != nullptr) *score = value;
+        return text;
+    } catch (...) {
+        if (score != nullptr) *score = 0;
+        return kEmptyText;
+    }
+}
+
+void __cdecl SetupSet0() {
+    MessageBoxA(nullptr, "No additional setup for this contest", nullptr, MB_OK);
+}
+
+}  // extern "C"

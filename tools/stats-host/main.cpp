@@ -1,0 +1,521 @@
+// stats-host: a stand-in for the logging program that loads Stats.dll and drives its exports from a small script.
+//
+// Usage: stats-host.exe PATH\Stats.dll [-f SCRIPT] [COMMAND ...]
+// Every COMMAND argument is one script line; -f reads lines from a file ("-" is stdin).
+//
+// Script lines (tokens split at blanks; "..." quotes a token, with \xNN, \\ and \" in it;
+// @null passes a null pointer where a text or date is expected; # starts a comment):
+//   reset WRITECABRILLO OWNCALL          ResetStats0
+//   adif FILE                            one AddData0 per QSO of an ADIF log
+//   add FIELD=VALUE ...                  one AddData0; fields own call date freq mode rsts
+//                                        rstr exs exr t23 t30 band (texts default to "");
+//                                        date: YYYY-MM-DDTHH:MM[:SS] | now | @null (default)
+//                                        | @nulldate | @invalid | @raw:DAYS[:STATUS]
+//   remove CALL MODE BAND                RemoveData0
+//   check CALL MODE BAND                 CheckCall0 with canary-filled buffers
+//   valid EXCH                           IsValidExchg0
+//   result                               GetResult0: score and text
+//   setname I | sets | exchgcount [A B C] | setup
+//   ui SPEC                              arm the modal-window driver for the next call
+//   cat FILE                             print a file's bytes
+//   reload                               unload and load the library again (fresh state)
+//
+// Output: one line per call, "<Export> ... -> <result>", texts quoted with bytes outside
+// printable ASCII as \xNN; on 32-bit x86 also "cdecl: <Export> esp unchanged" per call.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "adif.h"
+#include "cdecl_call.h"
+#include "host_exports.h"
+#include "stats_abi.h"
+#include "ui_driver.h"
+
+namespace {
+
+using statshost::CallChecked;
+
+struct Exports {
+    decltype(&::AddData0) addData = nullptr;
+    decltype(&::RemoveData0) removeData = nullptr;
+    decltype(&::CheckCall0) checkCall = nullptr;
+    decltype(&::ResetStats0) resetStats = nullptr;
+    decltype(&::IsValidExchg0) isValidExchg = nullptr;
+    decltype(&::GetNumberOfSets) getNumberOfSets = nullptr;
+    GetExchgCount0Fn getExchgCount = nullptr;
+    decltype(&::GetSetName) getSetName = nullptr;
+    decltype(&::GetResult0) getResult = nullptr;
+    decltype(&::SetupSet0) setupSet = nullptr;
+};
+
+std::string Quote(const std::string& bytes) {
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        char buf[8];
+        if (c == '\\' || c == '"') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            std::snprintf(buf, sizeof buf, "\\x%02X", c);
+            out += buf;
+        }
+    }
+    return out + "\"";
+}
+
+std::string QuoteOrNull(const char* p) { return p != nullptr ? Quote(p) : std::string("@null"); }
+
+template <typename F>
+F Resolve(HMODULE dll, const statshost::ExpectedExport& e, bool& ok) {
+    FARPROC byName = GetProcAddress(dll, e.plain);
+    FARPROC byOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(e.plainOrdinal));
+    FARPROC byDecorated = GetProcAddress(dll, e.decorated);
+    FARPROC byDecoratedOrdinal = GetProcAddress(dll, MAKEINTRESOURCEA(e.decoratedOrdinal));
+    const bool same = byName != nullptr && byName == byOrdinal && byName == byDecorated &&
+                      byName == byDecoratedOrdinal;
+    std::printf("export %s @%u %s @%u: %s\n", e.plain, e.plainOrdinal, e.decorated,
+                e.decoratedOrdinal,
+                same ? "ok"
+                     : (byName == nullptr ? "missing" : "different addresses or missing names"));
+    ok = ok && same;
+    return reinterpret_cast<F>(reinterpret_cast<void*>(byName));
+}
+
+bool ResolveAll(HMODULE dll, Exports& x) {
+    bool ok = true;
+    const auto& t = statshost::kExpectedExports;
+    x.addData = Resolve<decltype(x.addData)>(dll, t[0], ok);
+    x.checkCall = Resolve<decltype(x.checkCall)>(dll, t[1], ok);
+    x.getExchgCount = Resolve<decltype(x.getExchgCount)>(dll, t[2], ok);
+    x.getNumberOfSets = Resolve<decltype(x.getNumberOfSets)>(dll, t[3], ok);
+    x.getResult = Resolve<decltype(x.getResult)>(dll, t[4], ok);
+    x.getSetName = Resolve<decltype(x.getSetName)>(dll, t[5], ok);
+    x.isValidExchg = Resolve<decltype(x.isValidExchg)>(dll, t[6], ok);
+    x.removeData = Resolve<decltype(x.removeData)>(dll, t[7], ok);
+    x.resetStats = Resolve<decltype(x.resetStats)>(dll, t[8], ok);
+    x.setupSet = Resolve<decltype(x.setupSet)>(dll, t[9], ok);
+    const bool shared = reinterpret_cast<void*>(x.getExchgCount) == reinterpret_cast<void*>(x.getNumberOfSets);
+    std::printf("export GetExchgCount0 is GetNumberOfSets: %s\n", shared ? "yes" : "no");
+    return ok && shared;
+}
+
+// Splits a script line into tokens; nullopt tokens stand for @null.
+bool Tokenize(const std::string& line, std::vector<std::optional<std::string>>& out, std::string& error) {
+    out.clear();
+    std::size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
+        if (i >= line.size() || line[i] == '#') break;
+        std::string token;
+        bool quoted = false;
+        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
+            if (line[i] != '"') {
+                token += line[i++];
+                continue;
+            }
+            quoted = true;
+            ++i;
+            while (i < line.size() && line[i] != '"') {
+                if (line[i] == '\\' && i + 1 < line.size()) {
+                    const char e = line[i + 1];
+                    if (e == 'x' && i + 3 < line.size()) {
+                        token += static_cast<char>(std::strtoul(line.substr(i + 2, 2).c_str(), nullptr, 16));
+                        i += 4;
+                    } else {
+                        token += e;
+                        i += 2;
+                    }
+                } else {
+                    token += line[i++];
+                }
+            }
+            if (i >= line.size()) {
+                error = "unterminated quote";
+                return false;
+            }
+            ++i;
+        }
+        if (!quoted && token == "@null")
+            out.emplace_back(std::nullopt);
+        else
+            out.emplace_back(token);
+    }
+    return true;
+}
+
+const char* Ptr(const std::optional<std::string>& s) { return s ? s->c_str() : nullptr; }
+
+// The host's QSO fields for AddData0/RemoveData0, with storage for texts and dates.
+struct QsoArgs {
+    std::optional<std::string> own{""}, call{""}, mode{""}, rsts{""}, rstr{""}, exs{""}, exr{""},
+        t23{""}, t30{""}, band{""};
+    std::uint32_t freq = 0;
+    COleDateTime date{0.0, COleDateTime::null};
+    bool dateIsNullPointer = true;
+    COleDateTime unused4{0.0, COleDateTime::null}, unused5{0.0, COleDateTime::null},
+        unused6{0.0, COleDateTime::null};
+};
+
+COleDateTime NowUtc() {
+    SYSTEMTIME st;
+    GetSystemTime(&st);
+    return COleDateTime{statshost::AutomationDate(st.wYear, st.wMonth, st.wDay, st.wHour,
+                                                  st.wMinute, st.wSecond),
+                        COleDateTime::valid};
+}
+
+bool ParseDate(const std::string& v, QsoArgs& q) {
+    q.dateIsNullPointer = false;
+    if (v == "now") {
+        q.date = NowUtc();
+        return true;
+    }
+    if (v == "@nulldate") {
+        q.date = COleDateTime{0.0, COleDateTime::null};
+        return true;
+    }
+    if (v == "@invalid") {
+        q.date = COleDateTime{0.0, COleDateTime::invalid};
+        return true;
+    }
+    if (v.rfind("@raw:", 0) == 0) {
+        const std::string rest = v.substr(5);
+        const std::size_t colon = rest.find(':');
+        q.date.m_dt = std::strtod(rest.substr(0, colon).c_str(), nullptr);
+        q.date.m_status = colon == std::string::npos ? 0 : std::atoi(rest.substr(colon + 1).c_str());
+        return true;
+    }
+    int y, mo, d, h, mi, s = 0;
+    if (std::sscanf(v.c_str(), "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &s) < 5) return false;
+    q.date = COleDateTime{statshost::AutomationDate(y, mo, d, h, mi, s), COleDateTime::valid};
+    return true;
+}
+
+class Host {
+public:
+    Host(std::string dllPath) : dllPath_(std::move(dllPath)) {}
+    ~Host() {
+        if (dll_) FreeLibrary(dll_);
+    }
+
+    bool Load() {
+        dll_ = LoadLibraryA(dllPath_.c_str());
+        if (!dll_) {
+            std::printf("load: %s failed, error %lu\n", dllPath_.c_str(), GetLastError());
+            return false;
+        }
+        std::printf("load: ok\n");
+        return ResolveAll(dll_, x_);
+    }
+
+    // Runs one script line; false on a malformed line.
+    bool Run(const std::string& line) {
+        std::vector<std::optional<std::string>> t;
+        std::string error;
+        if (!Tokenize(line, t, error)) return Fail(line, error);
+        if (t.empty()) return true;
+        if (!t[0]) return Fail(line, "missing command");
+        const std::string cmd = *t[0];
+        auto arg = [&t](std::size_t i) -> std::optional<std::string> {
+            return i < t.size() ? t[i] : std::optional<std::string>("");
+        };
+        std::fflush(stdout);
+        if (cmd == "reset" && t.size() == 3 && t[1]) return Reset(std::atoi(t[1]->c_str()), t[2]);
+        if (cmd == "adif" && t.size() == 2 && t[1]) return Adif(*t[1]);
+        if (cmd == "add") return Add(t);
+        if (cmd == "remove" && t.size() == 4) return Remove(t[1], t[2], t[3]);
+        if (cmd == "check" && t.size() == 4) return Check(t[1], t[2], t[3]);
+        if (cmd == "valid" && t.size() == 2) {
+            const int r = CallChecked("IsValidExchg0", x_.isValidExchg, Ptr(t[1]), "", "", "", 0, 0, 0);
+            std::printf("IsValidExchg0 %s -> %d\n", QuoteOrNull(Ptr(t[1])).c_str(), r);
+            return true;
+        }
+        if (cmd == "result" && t.size() == 1) return Result();
+        if (cmd == "setname" && t.size() == 2 && t[1]) {
+            const int i = std::atoi(t[1]->c_str());
+            const char* name = CallChecked("GetSetName", x_.getSetName, i);
+            std::printf("GetSetName %d -> %s\n", i, QuoteOrNull(name).c_str());
+            return true;
+        }
+        if (cmd == "sets" && t.size() == 1) {
+            std::printf("GetNumberOfSets -> %d\n", CallChecked("GetNumberOfSets", x_.getNumberOfSets));
+            return true;
+        }
+        if (cmd == "exchgcount" && (t.size() == 1 || t.size() == 4)) {
+            const int r = CallChecked("GetExchgCount0", x_.getExchgCount, Ptr(arg(1)), Ptr(arg(2)), Ptr(arg(3)));
+            std::printf("GetExchgCount0 -> %d\n", r);
+            return true;
+        }
+        if (cmd == "setup" && t.size() == 1) {
+            CallChecked("SetupSet0", x_.setupSet);
+            std::printf("SetupSet0 -> done\n");
+            return true;
+        }
+        if (cmd == "ui" && t.size() == 2 && t[1]) {
+            ArmUiDriver(*t[1]);
+            return true;
+        }
+        if (cmd == "cat" && t.size() == 2 && t[1]) return Cat(*t[1]);
+        if (cmd == "reload" && t.size() == 1) {
+            FreeLibrary(dll_);
+            dll_ = nullptr;
+            return Load();
+        }
+        return Fail(line, "unknown command or wrong number of arguments");
+    }
+
+private:
+    static bool Fail(const std::string& line, const std::string& why) {
+        std::printf("script: %s: %s\n", why.c_str(), line.c_str());
+        return false;
+    }
+
+    bool Reset(int writeCabrillo, const std::optional<std::string>& own) {
+        if (own) ownCall_ = *own;
+        COleDateTime d4{0.0, COleDateTime::null}, d5{0.0, COleDateTime::null};
+        const int r = CallChecked("ResetStats0", x_.resetStats, "", writeCabrillo, Ptr(own), &d4, &d5,
+                                  "", "", "", "", "", "", "", "", "", "", 0, 0, 0, 0.0, 0.0, "", "", "");
+        std::printf("ResetStats0 %d %s -> %d\n", writeCabrillo, QuoteOrNull(Ptr(own)).c_str(), r);
+        return true;
+    }
+
+    int CallAdd(QsoArgs& q) {
+        // Unused parameters carry values of their own, so a parameter read from the wrong
+        // slot shows up in the results.
+        return CallChecked("AddData0", x_.addData, Ptr(q.own), Ptr(q.call),
+                           q.dateIsNullPointer ? nullptr : &q.date, &q.unused4, &q.unused5,
+                           &q.unused6, 7u, q.freq, Ptr(q.mode), Ptr(q.rsts), Ptr(q.rstr),
+                           Ptr(q.exs), Ptr(q.exr), "t14", "t15", "t16", "t17", "t18", "t19",
+                           "t20", "t21", "t22", Ptr(q.t23), 24, 25, 26, 27.5, 28.5, "t29",
+                           Ptr(q.t30), "t31", Ptr(q.band), "t33");
+    }
+
+    bool Adif(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) return Fail(file, "cannot read ADIF file");
+        std::stringstream ss;
+        ss << in.rdbuf();
+        const auto records = statshost::ParseAdif(ss.str());
+        int stored = 0;
+        for (const auto& rec : records) {
+            auto field = [&rec](const char* name) {
+                auto it = rec.find(name);
+                return it == rec.end() ? std::string() : it->second;
+            };
+            QsoArgs q;
+            std::string own = field("STATION_CALLSIGN");
+            if (own.empty()) own = field("OPERATOR");
+            q.own = own.empty() ? ownCall_ : own;
+            q.call = field("CALL");
+            if (const auto d = statshost::AdifDate(field("QSO_DATE"), field("TIME_ON"))) {
+                q.date = COleDateTime{*d, COleDateTime::valid};
+            } else {
+                q.date = COleDateTime{0.0, COleDateTime::invalid};
+            }
+            q.dateIsNullPointer = false;
+            q.freq = statshost::MegahertzToHertz(field("FREQ")).value_or(0);
+            q.mode = statshost::HostMode(field("MODE"), field("SUBMODE"));
+            q.rsts = field("RST_SENT");
+            q.rstr = field("RST_RCVD");
+            q.exs = field("STX_STRING");
+            if (q.exs->empty()) q.exs = field("STX");
+            q.exr = field("SRX_STRING");
+            if (q.exr->empty()) q.exr = field("SRX");
+            std::string band = field("BAND");
+            for (char& c : band) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            q.band = band;
+            const int r = CallAdd(q);
+            stored += r == 1;
+            std::printf("AddData0 %s %s %s %s -> %d\n", Quote(*q.call).c_str(), Quote(*q.mode).c_str(),
+                        Quote(*q.band).c_str(), Quote(*q.exr).c_str(), r);
+        }
+        std::printf("adif: %zu QSOs, %d stored\n", records.size(), stored);
+        return true;
+    }
+
+    bool Add(const std::vector<std::optional<std::string>>& t) {
+        QsoArgs q;
+        q.own = ownCall_;
+        for (std::size_t i = 1; i < t.size(); ++i) {
+            if (!t[i]) return Fail("add", "field=value expected");
+            const std::size_t eq = t[i]->find('=');
+            if (eq == std::string::npos) return Fail(*t[i], "field=value expected");
+            const std::string key = t[i]->substr(0, eq);
+            const std::string raw = t[i]->substr(eq + 1);
+            // "@null" after the '=' is a null pointer (tokens are split before this).
+            const std::optional<std::string> value =
+                raw == "@null" ? std::nullopt : std::optional<std::string>(raw);
+            if (key == "date") {
+                if (!value) {
+                    q.dateIsNullPointer = true;
+                } else if (!ParseDate(*value, q)) {
+                    return Fail(raw, "bad date");
+                }
+            } else if (key == "freq") {
+                q.freq = static_cast<std::uint32_t>(std::strtoul(raw.c_str(), nullptr, 10));
+            } else {
+                std::optional<std::string>* slot =
+                    key == "own" ? &q.own : key == "call" ? &q.call : key == "mode" ? &q.mode
+                    : key == "rsts" ? &q.rsts : key == "rstr" ? &q.rstr : key == "exs" ? &q.exs
+                    : key == "exr" ? &q.exr : key == "t23" ? &q.t23 : key == "t30" ? &q.t30
+                    : key == "band" ? &q.band : nullptr;
+                if (!slot) return Fail(key, "unknown field");
+                *slot = value;
+            }
+        }
+        const int r = CallAdd(q);
+        std::printf("AddData0 %s %s %s %s -> %d\n", QuoteOrNull(Ptr(q.call)).c_str(),
+                    QuoteOrNull(Ptr(q.mode)).c_str(), QuoteOrNull(Ptr(q.band)).c_str(),
+                    QuoteOrNull(Ptr(q.exr)).c_str(), r);
+        return true;
+    }
+
+    bool Remove(const std::optional<std::string>& call, const std::optional<std::string>& mode,
+                const std::optional<std::string>& band) {
+        COleDateTime d{0.0, COleDateTime::null};
+        const int r = CallChecked("RemoveData0", x_.removeData, ownCall_.c_str(), Ptr(call), &d, &d, &d, &d,
+                                  7u, 14000000u, Ptr(mode), "599", "599", "001", "001", "t14", "t15",
+                                  "t16", "t17", "t18", "t19", "t20", "t21", "t22", "t23", 24, 25, 26,
+                                  27.5, 28.5, "t29", "t30", "t31", Ptr(band), "t33");
+        std::printf("RemoveData0 %s %s %s -> %d\n", QuoteOrNull(Ptr(call)).c_str(),
+                    QuoteOrNull(Ptr(mode)).c_str(), QuoteOrNull(Ptr(band)).c_str(), r);
+        return true;
+    }
+
+    bool Check(const std::optional<std::string>& call, const std::optional<std::string>& mode,
+               const std::optional<std::string>& band) {
+        constexpr unsigned char kCanary = 0xA5;
+        constexpr std::size_t kGuard = 16;
+        unsigned char out[kCheckCallTextSize + kGuard];
+        unsigned char other[kCheckCallTextSize];
+        std::memset(out, kCanary, sizeof out);
+        std::memset(other, kCanary, sizeof other);
+        const int r = CallChecked("CheckCall0", x_.checkCall, Ptr(call), 2u, 3u, Ptr(mode), "t5", "t6",
+                                  "t7", "t8", "t9", "t10", "t11", "t12", "t13", "t14", 15, 16, 17, 18.5,
+                                  19.5, "t20", "t21", "t22", "t23", "t24", Ptr(band), "t26",
+                                  reinterpret_cast<char*>(other), reinterpret_cast<char*>(out));
+        auto untouched = [](const unsigned char* p, std::size_t n) {
+            for (std::size_t i = 0; i < n; ++i)
+                if (p[i] != kCanary) return false;
+            return true;
+        };
+        std::string text;
+        if (untouched(out, kCheckCallTextSize)) {
+            text = "untouched";
+        } else {
+            const void* end = std::memchr(out, 0, kCheckCallTextSize);
+            if (end == nullptr) {
+                text = "unterminated";
+            } else {
+                const std::size_t len = static_cast<const unsigned char*>(end) - out;
+                text = Quote(std::string(reinterpret_cast<const char*>(out), len)) +
+                       " len=" + std::to_string(len) + " rest=" +
+                       (untouched(out + len + 1, kCheckCallTextSize - len - 1) ? "untouched" : "touched");
+            }
+        }
+        std::printf("CheckCall0 %s %s %s -> %d text=%s guard=%s p27=%s\n",
+                    QuoteOrNull(Ptr(call)).c_str(), QuoteOrNull(Ptr(mode)).c_str(),
+                    QuoteOrNull(Ptr(band)).c_str(), r, text.c_str(),
+                    untouched(out + kCheckCallTextSize, kGuard) ? "untouched" : "touched",
+                    untouched(other, sizeof other) ? "untouched" : "touched");
+        return true;
+    }
+
+    bool Result() {
+        std::int32_t score = 12345;
+        const char* text = CallChecked("GetResult0", x_.getResult, &score);
+        std::printf("GetResult0 -> score %ld\n", static_cast<long>(score));
+        if (text == nullptr) {
+            std::printf("| @null\n");
+            return true;
+        }
+        const std::string s = text;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t end = s.find("\r\n", start);
+            std::string line = s.substr(start, end == std::string::npos ? std::string::npos : end - start);
+            std::string q = Quote(line);
+            std::printf("| %s\n", q.substr(1, q.size() - 2).c_str());
+            if (end == std::string::npos) break;
+            start = end + 2;
+        }
+        return true;
+    }
+
+    static bool Cat(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        if (!in) {
+            std::printf("file %s: missing\n", file.c_str());
+            return true;
+        }
+        std::stringstream ss;
+        ss << in.rdbuf();
+        const std::string s = ss.str();
+        std::printf("file %s: %zu bytes\n", file.c_str(), s.size());
+        std::size_t start = 0;
+        while (start < s.size()) {
+            std::size_t end = s.find('\n', start);
+            end = end == std::string::npos ? s.size() : end + 1;
+            const std::string q = Quote(s.substr(start, end - start));
+            std::printf("> %s\n", q.substr(1, q.size() - 2).c_str());
+            start = end;
+        }
+        return true;
+    }
+
+    std::string dllPath_;
+    HMODULE dll_ = nullptr;
+    Exports x_;
+    std::string ownCall_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: stats-host PATH\\Stats.dll [-f SCRIPT] [COMMAND ...]\n");
+        return 1;
+    }
+    std::vector<std::string> lines;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-f") == 0 && i + 1 < argc) {
+            const std::string name = argv[++i];
+            std::ifstream file;
+            std::istream* in = &std::cin;
+            if (name != "-") {
+                file.open(name, std::ios::binary);
+                if (!file) {
+                    std::printf("script: cannot read %s\n", name.c_str());
+                    return 1;
+                }
+                in = &file;
+            }
+            for (std::string line; std::getline(*in, line);) lines.push_back(line);
+        } else {
+            lines.push_back(argv[i]);
+        }
+    }
+    Host host(argv[1]);
+    if (!host.Load()) return 2;
+    for (const std::string& line : lines)
+        if (!host.Run(line)) return 3;
+    return 0;
+}

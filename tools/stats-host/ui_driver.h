@@ -1,0 +1,41 @@
+// The stand-in host's driver of the modal windows that the plug-in shows inside an export call.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Arms a thread timer on the calling thread that answers the modal windows shown during the
+// next export call, as `script` says, and reports what it saw as lines beginning "ui: ".
+// The timer stays until DisarmUiDriver, so one call may show several windows in turn.
+//
+// `script` is a list of steps separated by ';' (blanks around a step are ignored). Step texts
+// take the escapes \r \n \t \\ \; and \xHH (one byte, e.g. a code page 1251 letter).
+//
+// | step               | what it does to the dialog that is open                             |
+// |--------------------|---------------------------------------------------------------------|
+// | dump               | "ui: caption=<A text>", "ui: caption.w=<UTF-16, \uXXXX escapes>",   |
+// |                    | "ui: <id>=<text>" per control in template order, "ui: <id>#<n>=..." |
+// |                    | per combo list item, "ui: label=<text>" per static text             |
+// | set <id>=<text>    | puts <text> into control <id> (a combo: into its edit part)         |
+// | pick <id>=<item>   | selects the combo list item <item> (exact text)                     |
+// | wide <id>          | "ui: <id>.w=<UTF-16 text of control <id>, \uXXXX escapes>"          |
+// | focus              | "ui: focus=<id>" of the control that has the keyboard focus         |
+// | focus <id>         | gives control <id> the keyboard focus                               |
+// | key <name>         | presses TAB, RETURN or ESCAPE in the focused control                |
+// | handshake <name>   | creates <name>.ready and waits for <name>.done (e.g. a screenshot)  |
+// | ok / cancel        | presses the OK / CANCEL button                                      |
+// | close              | closes the dialog by its close box                                  |
+//
+// Texts in reports are the windows' ANSI (code page 1251) bytes, with every byte outside
+// printable ASCII written as \r, \n, \t or \xHH and '\' as "\\".
+// A message box is reported as "ui: msgbox <caption>: <text>" and answered with OK; it needs
+// no step. A dialog that appears when no step is left is reported ("ui: unexpected dialog
+// <caption>") and cancelled, so a missing step cannot hang the host.
+void ArmUiDriver(const std::string& script);
+
+// Stops the timer once the export call has returned; reports "ui: steps left: <n> (<step>)"
+// when the windows the script expected never came.
+void DisarmUiDriver();
+
+// Where report lines go (without line end); by default to stdout, one per line, flushed.
+void SetUiDriverOutput(std::function<void(const std::string&)> sink);
