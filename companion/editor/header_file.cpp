@@ -1,0 +1,162 @@
+// Builds and writes the header editor's submission file (portable; no Windows headers).
+#include "header_file.h"
+
+#include <cstdio>
+
+namespace orvin {
+
+namespace {
+
+constexpr const char kCrLf[] = "\r\n";
+
+void AppendLine(std::string& out, const char* tag, const std::string& value) {
+    out += tag;
+    out += ' ';
+    out += value;
+    out += kCrLf;
+}
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i] != '\0'; ++i)
+        if (AsciiUpper(a[i]) != b[i]) return false;
+    return i == a.size() && b[i] == '\0';
+}
+
+bool IsReservedDeviceName(const std::string& fileName) {
+    // Windows maps these to devices whatever follows the first dot, and blanks before it.
+    std::string stem = fileName.substr(0, fileName.find('.'));
+    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+        if (EqualsNoCase(stem, device)) return true;
+    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
+        const std::string prefix = stem.substr(0, 3);
+        if (EqualsNoCase(prefix, "COM") || EqualsNoCase(prefix, "LPT")) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string TaggedLines(const std::string& tag, const std::string& value) {
+    std::string out = tag;
+    out += ' ';
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\n') {
+            if (i == 0 || value[i - 1] != '\r') out += '\r';
+            out += '\n';
+            out += tag;
+            out += ' ';
+        } else {
+            out += c;
+        }
+    }
+    out += kCrLf;
+    return out;
+}
+
+std::vector<std::string> BodyLines(const std::string& body) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < body.size()) {
+        std::size_t end = body.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last) end = body.size();
+        std::size_t stop = end;
+        if (!last && stop > start && body[stop - 1] == '\r') --stop;
+        lines.push_back(body.substr(start, stop - start));
+        start = last ? body.size() : end + 1;
+    }
+    return lines;
+}
+
+std::string BuildLogFile(const HeaderFields& f, const std::string& body) {
+    std::string out;
+    out.reserve(1024 + body.size() + body.size() / 16);
+    out += "START-OF-LOG: 3.0";
+    out += kCrLf;
+    out += "CONTEST: KALVER-PSK";
+    out += kCrLf;
+    AppendLine(out, "CALLSIGN:", f.callsign);
+    AppendLine(out, "CATEGORY-OPERATOR:", f.categoryOperator);
+    AppendLine(out, "CATEGORY-BAND:", f.categoryBand);
+    AppendLine(out, "CATEGORY-MODE:", f.categoryMode);
+    AppendLine(out, "LOCATION:", f.location);
+    AppendLine(out, "CLUB:", f.club);
+    AppendLine(out, "CREATED-BY:", f.createdBy);
+    AppendLine(out, "CLAIMED-SCORE:", f.claimed);
+    AppendLine(out, "EMAIL:", f.email);
+    AppendLine(out, "NAME:", f.name);
+    out += TaggedLines("ADDRESS:", f.address);
+    out += TaggedLines("OPERATORS:", f.operators);
+    out += TaggedLines("SOAPBOX:", f.soapbox);
+    for (const std::string& line : BodyLines(body)) {
+        out += line;
+        out += kCrLf;
+    }
+    out += "END-OF-LOG:";
+    out += kCrLf;
+    return out;
+}
+
+std::string LogFileName(const std::string& callsign) { return callsign + ".cbr"; }
+
+bool IsPlainFileName(const std::string& fileName) {
+    if (fileName.empty()) return false;
+    for (const char c : fileName) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20) return false;
+        switch (c) {
+            case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?':
+            case '*':
+                return false;
+            default:
+                break;
+        }
+    }
+    if (fileName.back() == ' ' || fileName.back() == '.') return false;
+    return !IsReservedDeviceName(fileName);
+}
+
+SaveResult SaveLogFile(const HeaderFields& fields, LogFiles& files) {
+    const std::string name = LogFileName(fields.callsign);
+    if (!IsPlainFileName(name)) return SaveResult::BadName;
+    const std::optional<std::string> body = files.readFile(kBodyFileName);
+    if (!body) return SaveResult::NoBody;
+    if (!files.replaceFile(name, BuildLogFile(fields, *body))) return SaveResult::WriteFailed;
+    return SaveResult::Written;
+}
+
+std::optional<std::string> StdioLogFiles::readFile(const std::string& name) {
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file) return std::nullopt;
+    std::string content;
+    char buffer[16384];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) return std::nullopt;
+    return content;
+}
+
+bool StdioLogFiles::replaceFile(const std::string& name, const std::string& bytes) {
+    const std::string temp = name + ".part";
+    std::FILE* file = std::fopen(temp.c_str(), "wb");
+    if (!file) return false;
+    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    ok = std::fflush(file) == 0 && ok;
+    ok = std::fclose(file) == 0 && ok;
+    if (ok) ok = moveOver(temp, name);
+    if (!ok) std::remove(temp.c_str());
+    return ok;
+}
+
+bool StdioLogFiles::moveOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace orvin

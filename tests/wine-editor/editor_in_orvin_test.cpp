@@ -1,0 +1,395 @@
+// Drives the header editor of the real Orvin.exe from its panel, against the stand-in host.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control.h"
+#include "form2_controls.h"
+#include "header_file.h"
+#include "panel_commands.h"
+
+namespace {
+
+using namespace orvin::form2;
+
+// Upper bound for anything to happen in the other processes; waits end as soon as it has.
+constexpr DWORD kPatienceMs = 20000;
+
+bool WaitUntil(const std::function<bool()>& done) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > kPatienceMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+std::set<std::string> DirectoryEntries(const std::string& dir) {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..") names.insert(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    return names;
+}
+
+void RemoveDirectoryTree(const std::string& dir) {
+    for (const std::string& name : DirectoryEntries(dir)) DeleteFileA((dir + "\\" + name).c_str());
+    RemoveDirectoryA(dir.c_str());
+}
+
+struct Child {
+    HANDLE process = nullptr;
+    DWORD pid = 0;
+};
+
+Child Start(const std::string& commandLine, const std::string& workingDir) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = commandLine;
+    Child child;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(), &si, &pi)) {
+        CloseHandle(pi.hThread);
+        child.process = pi.hProcess;
+        child.pid = pi.dwProcessId;
+    }
+    return child;
+}
+
+void Stop(Child& child) {
+    if (!child.process) return;
+    if (WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(child.process, 1);
+        WaitForSingleObject(child.process, kPatienceMs);
+    }
+    CloseHandle(child.process);
+    child = Child{};
+}
+
+// A top-level window of process `pid` whose class is `className` (and caption, if given).
+HWND FindTopLevel(DWORD pid, const char* className, const char* caption = nullptr) {
+    struct Search {
+        DWORD pid;
+        const char* className;
+        const char* caption;
+        HWND found;
+    } search{pid, className, caption, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            char name[256] = {};
+            GetClassNameA(hwnd, name, sizeof name);
+            if (owner != s->pid || std::string(name) != s->className) return TRUE;
+            if (s->caption) {
+                char text[256] = {};
+                GetWindowTextA(hwnd, text, sizeof text);
+                if (std::string(text) != s->caption) return TRUE;
+            }
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The control's own text, asked of it across the process boundary.
+std::string TextOf(HWND control) {
+    char buffer[4096] = {};
+    SendMessageA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+    return buffer;
+}
+
+void SetTextOf(HWND control, const std::string& text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Asked in wide characters, then turned into the system code page: an ANSI CB_GETLBTEXT
+// from another process comes back cut to its first character under Wine.
+std::vector<std::string> ComboItems(HWND combo) {
+    std::vector<std::string> items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[256] = {};
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+        char narrow[512] = {};
+        WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
+        items.push_back(narrow);
+    }
+    return items;
+}
+
+// Saves what the screen shows inside `window` as a BMP file (for people to look at).
+void SaveScreenshot(HWND window, const std::string& path) {
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) / 4) * 4;
+    const DWORD imageSize = stride * static_cast<DWORD>(h);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + imageSize;
+    info.bmiHeader.biSizeImage = imageSize;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), imageSize);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    WriteFileBytes(path, bytes);
+}
+
+// One Orvin.exe with its panel, in a fresh working directory, against a fresh stand-in host
+// whose DDE items are MyCall "ua1abc" and Version "2.7.1".
+class EditorInOrvin : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char temp[MAX_PATH] = {};
+        GetTempPathA(MAX_PATH, temp);
+        static int counter = 0;
+        dir_ = std::string(temp) + "orvin-editor-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++counter);
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
+
+        host_ = Start(std::string("\"") + KOVA_HOST_EXE + "\" --mycall ua1abc --version 2.7.1", dir_);
+        ASSERT_NE(host_.process, nullptr) << "cannot start " << KOVA_HOST_EXE;
+        ASSERT_TRUE(WaitUntil([&] { return kova::FindStandInHost(host_.pid) != nullptr; }));
+        hostWindow_ = kova::FindStandInHost(host_.pid);
+
+        orvin_ = Start(std::string("\"") + ORVIN_EXE + "\"", dir_);
+        ASSERT_NE(orvin_.process, nullptr) << "cannot start " << ORVIN_EXE;
+        ASSERT_TRUE(WaitUntil([&] {
+            panel_ = FindTopLevel(orvin_.pid, orvin::kPanelClassName);
+            return panel_ && IsWindowVisible(panel_);
+        })) << "the panel did not appear";
+    }
+
+    void TearDown() override {
+        Stop(orvin_);
+        if (hostWindow_) kova::SendHostCommand(hostWindow_, "exit");
+        if (host_.process) WaitForSingleObject(host_.process, kPatienceMs);
+        Stop(host_);
+        RemoveDirectoryTree(dir_);
+    }
+
+    // The operator's actions on the panel that open the editor.
+    enum class Opener { SystemMenu, RightClick };
+
+    void OpenEditor(Opener how) {
+        if (how == Opener::SystemMenu) {
+            PostMessageA(panel_, WM_SYSCOMMAND, orvin::kCmdHeaderEditor, 0);
+        } else {
+            // A right click on the panel pops up its menu; the operator picks the one item.
+            PostMessageA(panel_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(8, 8));
+            PostMessageA(panel_, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
+            HWND menu = nullptr;
+            ASSERT_TRUE(WaitUntil([&] {
+                menu = FindTopLevel(orvin_.pid, "#32768");
+                return menu && IsWindowVisible(menu);
+            })) << "no menu on a right click";
+            PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+            PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+        }
+        ASSERT_TRUE(WaitUntil([&] {
+            editor_ = FindTopLevel(orvin_.pid, kWindowClass, kCaption);
+            return editor_ && IsWindowVisible(editor_) && !IsWindowVisible(panel_);
+        })) << "the editor did not open in place of the panel";
+        frame_ = GetDlgItem(editor_, kFrame1);
+        ASSERT_NE(frame_, nullptr);
+    }
+
+    HWND Field(int id) const { return GetDlgItem(frame_, id); }
+    std::string Text(int id) const { return TextOf(Field(id)); }
+
+    bool BackAtThePanel() const {
+        return WaitUntil([&] { return !IsWindowVisible(editor_) && IsWindowVisible(panel_); });
+    }
+
+    // The message box that reports a failed OK, as Orvin shows it; nullptr if none comes.
+    HWND WaitForMessageBox() const {
+        HWND box = nullptr;
+        WaitUntil([&] { return (box = FindTopLevel(orvin_.pid, "#32770", kMessageCaption)) != nullptr; });
+        return box;
+    }
+
+    std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
+
+    std::string dir_;
+    Child host_, orvin_;
+    HWND hostWindow_ = nullptr, panel_ = nullptr, editor_ = nullptr, frame_ = nullptr;
+};
+
+TEST_F(EditorInOrvin, OpensFromSystemMenuWithHostValuesWritesTheLogOnOkAndReturnsToThePanel) {
+    const std::string body = ReadFileBytes(std::string(EDITOR_DATA_DIR) + "/body.tmp");
+    WriteFileBytes(Path("tmp.tmp"), body);
+    OpenEditor(Opener::SystemMenu);
+
+    // Loading: the host's call sign in upper case, "Kova " and its version, fixed defaults.
+    const struct {
+        int id;
+        const char* text;
+    } loaded[] = {
+        {kText1, "UA1ABC"}, {kText2, "KALVER-PSK"}, {kText10, "DIGI"},    {kText11, "MA01"},
+        {kText3, ""},       {kText12, "Kova 2.7.1"}, {kText4, ""},        {kText8, ""},
+        {kText6, ""},       {kText5, ""},           {kText9, ""},         {kText7, ""},
+        {kMyCall, "ua1abc"}, {kVersion, "2.7.1"},
+    };
+    for (const auto& f : loaded) EXPECT_EQ(Text(f.id), f.text) << "control " << f.id;
+    EXPECT_FALSE(IsWindowVisible(Field(kMyCall)));
+    EXPECT_FALSE(IsWindowVisible(Field(kVersion)));
+    EXPECT_EQ(ComboItems(Field(kCombo1)), (std::vector<std::string>{"SINGLE-OP", "MULTI-OP", "ONLY RUSSIA"}));
+    EXPECT_EQ(ComboItems(Field(kCombo4)), (std::vector<std::string>{"ALL", "160m", "80m", "40m", "20m", "15m", "10m"}));
+    EXPECT_EQ(SendMessageA(Field(kCombo1), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(Field(kCombo4), CB_GETCURSEL, 0, 0), 0);
+
+    CreateDirectoryA(ARTIFACTS_DIR, nullptr);
+    SaveScreenshot(editor_, std::string(ARTIFACTS_DIR) + "/header-editor.bmp");
+
+    // A later change of the host's item reaches the hidden field only.
+    ASSERT_TRUE(kova::SendHostCommand(hostWindow_, "set MyCall r9xyz"));
+    ASSERT_TRUE(kova::SendHostCommand(hostWindow_, "set Version 3.0beta"));
+    EXPECT_TRUE(WaitUntil([&] { return Text(kMyCall) == "r9xyz"; })) << Text(kMyCall);
+    EXPECT_TRUE(WaitUntil([&] { return Text(kVersion) == "3.0beta"; })) << Text(kVersion);
+    EXPECT_EQ(Text(kText1), "UA1ABC");
+    EXPECT_EQ(Text(kText12), "Kova 2.7.1");
+
+    // The operator fills the form as for the golden file (Cyrillic in code page 1251).
+    SetTextOf(Field(kText2), "SOMETHING ELSE");
+    SendMessageA(Field(kCombo1), CB_SETCURSEL, 1, 0);
+    SetTextOf(Field(kCombo1), "NO SUCH CATEGORY");  // typed over: the chosen item still counts
+    SendMessageA(Field(kCombo4), CB_SETCURSEL, 2, 0);
+    SetTextOf(Field(kText3), "13");
+    SetTextOf(Field(kText4), "\xc8\xe2\xe0\xed \xcf\xe5\xf2\xf0\xee\xe2");
+    SetTextOf(Field(kText8), "\xf3\xeb. \xcb\xe5\xed\xe8\xed\xe0, 1\r\n\xd1\xe0\xed\xea\xf2-\xcf\xe5\xf2\xe5\xf0\xe1\xf3\xf0\xe3");
+    SetTextOf(Field(kText6), "\xd0\xe0\xe4\xe8\xee\xea\xeb\xf3\xe1");
+    SetTextOf(Field(kText5), "UA1ABC RA1QQ");
+    SetTextOf(Field(kText9), "Good conditions on 80m.\r\n\r\n73!");
+    SetTextOf(Field(kText7), "ua1abc@example.org");
+    PostMessageA(Field(kCommand1), BM_CLICK, 0, 0);
+
+    ASSERT_TRUE(BackAtThePanel());
+    EXPECT_EQ(ReadFileBytes(Path("UA1ABC.cbr")), ReadFileBytes(std::string(EDITOR_DATA_DIR) + "/filled.cbr"));
+    EXPECT_EQ(ReadFileBytes(Path("tmp.tmp")), body);
+    EXPECT_EQ(DirectoryEntries(dir_), (std::set<std::string>{"UA1ABC.cbr", "tmp.tmp"}));
+
+    // A second visit, from the right-click menu, shows what was typed; nothing is loaded again.
+    OpenEditor(Opener::RightClick);
+    EXPECT_EQ(Text(kText1), "UA1ABC");
+    EXPECT_EQ(Text(kText3), "13");
+    EXPECT_EQ(Text(kText5), "UA1ABC RA1QQ");
+    EXPECT_EQ(SendMessageA(Field(kCombo4), CB_GETCURSEL, 0, 0), 2);
+}
+
+TEST_F(EditorInOrvin, CancelAndTheCloseBoxWriteNothingAndShowThePanel) {
+    WriteFileBytes(Path("tmp.tmp"), "QSO: 1\r\n");
+    WriteFileBytes(Path("UA1ABC.cbr"), "earlier");
+    const struct {
+        const char* what;
+        std::function<void(HWND editor, HWND cancel)> leave;
+    } ways[] = {
+        {"CANCEL button", [](HWND, HWND cancel) { PostMessageA(cancel, BM_CLICK, 0, 0); }},
+        {"close box", [](HWND editor, HWND) { PostMessageA(editor, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& way : ways) {
+        OpenEditor(Opener::SystemMenu);
+        SetTextOf(Field(kText4), "changed");
+        way.leave(editor_, Field(kCommand2));
+        EXPECT_TRUE(BackAtThePanel()) << way.what;
+        EXPECT_EQ(ReadFileBytes(Path("UA1ABC.cbr")), "earlier") << way.what;
+        EXPECT_EQ(DirectoryEntries(dir_), (std::set<std::string>{"UA1ABC.cbr", "tmp.tmp"})) << way.what;
+        EXPECT_EQ(FindTopLevel(orvin_.pid, "#32770", kMessageCaption), nullptr) << way.what;
+    }
+}
+
+TEST_F(EditorInOrvin, FailedOkShowsTheMessageKeepsTheEditorAndTheEarlierFileThenOkSucceeds) {
+    WriteFileBytes(Path("UA1ABC.cbr"), "earlier");
+    const struct {
+        const char* what;
+        const char* callsign;
+        bool body;
+    } failures[] = {
+        {"no tmp.tmp", "UA1ABC", false},
+        {"call sign leaving the folder", "..\\UA1ABC", true},
+        {"call sign naming a device", "CON", true},
+        {"call sign with a forbidden character", "UA1ABC?", true},
+    };
+    OpenEditor(Opener::SystemMenu);
+    for (const auto& f : failures) {
+        DeleteFileA(Path("tmp.tmp").c_str());
+        if (f.body) WriteFileBytes(Path("tmp.tmp"), "QSO: 1\r\n");
+        SetTextOf(Field(kText1), f.callsign);
+        PostMessageA(Field(kCommand1), BM_CLICK, 0, 0);
+
+        HWND box = WaitForMessageBox();
+        ASSERT_NE(box, nullptr) << f.what;
+        EXPECT_EQ(TextOf(GetDlgItem(box, 0xFFFF)), orvin::kWriteFailedMessage) << f.what;
+        EXPECT_TRUE(IsWindowVisible(editor_)) << f.what;
+        EXPECT_FALSE(IsWindowVisible(panel_)) << f.what;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(box); })) << f.what;
+
+        EXPECT_EQ(ReadFileBytes(Path("UA1ABC.cbr")), "earlier") << f.what;
+        std::set<std::string> expected{"UA1ABC.cbr"};
+        if (f.body) expected.insert("tmp.tmp");
+        EXPECT_EQ(DirectoryEntries(dir_), expected) << f.what;
+    }
+    EXPECT_EQ(ReadFileBytes(dir_ + "\\..\\UA1ABC.cbr"), "<missing>");
+
+    // Corrected, the next OK writes the file.
+    SetTextOf(Field(kText1), "UA1ABC");
+    PostMessageA(Field(kCommand1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(BackAtThePanel());
+    const std::string written = ReadFileBytes(Path("UA1ABC.cbr"));
+    EXPECT_NE(written.find("CALLSIGN: UA1ABC\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("\r\nQSO: 1\r\nEND-OF-LOG:\r\n"), std::string::npos) << written;
+}
+
+}  // namespace
