@@ -12,6 +12,7 @@ xvfb_was_running=0; [ -S "/tmp/.X11-unix/X$n" ] && xvfb_was_running=1
 velmor_xvfb
 velmor_prefix
 "$VELMOR_WINESERVER" -p   # keep one wineserver for the whole run
+velmor_warm
 
 passed=0; failed=0
 run_ctest() {  # build dir

@@ -37,3 +37,11 @@ velmor_prefix() {
     fi
   ) 9>"$WINEPREFIX.lock"
 }
+
+# Starts the prefix's background services (services.exe, rpcss, ...) with their output
+# going nowhere. Started lazily by a test instead, they would inherit that test's output
+# pipe and, under a persistent wineserver, keep it open: the test runner would wait for
+# them until its time limit.
+velmor_warm() {
+  timeout 60 "$VELMOR_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
