@@ -19,43 +19,12 @@ namespace {
 // |           | is selected; if none does, the text goes into the edit | text               |
 enum class Kind { Edit, MultiLine, Combo };
 
-class Cabrillo {
+// The dialog's twelve members are the station details themselves.
+class Cabrillo : public velmor::StationDetails {
 public:
-    std::string callsign;
-    std::string claimed;
-    std::string club;
-    std::string category;
-    std::string contest;
-    std::string email;
-    std::string name;
-    std::string operators;
-    std::string soapbox;
-    std::string address;
-    std::string categoryOperator;
-    std::string location;
+    explicit Cabrillo(const velmor::StationDetails& d) : velmor::StationDetails(d) {}
 
-    explicit Cabrillo(const velmor::StationDetails& d)
-        : callsign(d.callsign), claimed(d.claimed), club(d.club), category(d.category),
-          contest(d.contest), email(d.email), name(d.name), operators(d.operators),
-          soapbox(d.soapbox), address(d.address), categoryOperator(d.categoryOperator),
-          location(d.location) {}
-
-    velmor::StationDetails Details() const {
-        velmor::StationDetails d;
-        d.callsign = callsign;
-        d.claimed = claimed;
-        d.club = club;
-        d.category = category;
-        d.contest = contest;
-        d.email = email;
-        d.name = name;
-        d.operators = operators;
-        d.soapbox = soapbox;
-        d.address = address;
-        d.categoryOperator = categoryOperator;
-        d.location = location;
-        return d;
-    }
+    const velmor::StationDetails& Details() const { return *this; }
 
     // IDOK or IDCANCEL as the operator closed it; -1 when the dialog could not be shown.
     INT_PTR DoModal(HINSTANCE module) {

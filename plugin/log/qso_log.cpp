@@ -2,55 +2,98 @@
 #include "log/qso_log.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <limits>
 #include <utility>
 
 namespace velmor {
 namespace {
 
-// Unambiguous key of (call, mode, band): each of the first two texts is preceded by its
-// length (7 bits per byte, high bit = more bytes follow), so no byte of a text can be taken
-// for a separator. Short calls keep the key within the string's inline buffer.
-void appendLength(std::string& key, std::size_t n) {
+// A group's key is (call, mode, band) encoded without ambiguity: each of the first two
+// texts is preceded by its length (7 bits per byte, high bit = more bytes follow), so no
+// byte of a text can be taken for a separator. Writes the length, returns its bytes.
+std::size_t putLength(char* out, std::size_t n) {
+    std::size_t k = 0;
     while (n >= 0x80) {
-        key += static_cast<char>((n & 0x7F) | 0x80);
+        out[k++] = static_cast<char>((n & 0x7F) | 0x80);
         n >>= 7;
     }
-    key += static_cast<char>(n);
+    out[k++] = static_cast<char>(n);
+    return k;
 }
 
-std::string groupKey(const std::string& call, const std::string& mode, const std::string& band) {
-    std::string key;
-    key.reserve(call.size() + mode.size() + band.size() + 2);
-    appendLength(key, call.size());
-    key += call;
-    appendLength(key, mode.size());
-    key += mode;
-    key += band;
-    return key;
+std::size_t lengthBytes(std::size_t n) {
+    std::size_t k = 1;
+    for (; n >= 0x80; n >>= 7) ++k;
+    return k;
 }
 
-// (group, clock hour) as one integer; false when the hour lies outside every valid date.
-bool hourSlot(std::uint32_t group, std::int64_t hourKey, std::uint64_t* slot) {
+// Hash of the three texts taken piece by piece, eight bytes at a time, so a lookup needs
+// no key string. The pieces' lengths go in too, as in the encoded key.
+constexpr std::uint64_t kHashMul = 0x9E3779B97F4A7C15ull;
+
+std::uint64_t hashStep(std::uint64_t h, std::uint64_t word) {
+    h = (h ^ word) * kHashMul;
+    return h ^ (h >> 32);  // the product's high bits back into the low ones
+}
+
+std::uint64_t hashText(std::uint64_t h, const std::string& s) {
+    const char* p = s.data();
+    std::size_t n = s.size();
+    h = hashStep(h, n);
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = hashStep(h, word);
+    }
+    if (n > 0) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, p, n);
+        h = hashStep(h, word);
+    }
+    return h;
+}
+
+std::uint64_t finishHash(std::uint64_t h) {
+    // Final avalanche, so the low bits that pick a slot depend on every byte.
+    h ^= h >> 30;
+    h *= 0xBF58476D1CE4E5B9ull;
+    h ^= h >> 27;
+    h *= 0x94D049BB133111EBull;
+    h ^= h >> 31;
+    return h;
+}
+
+// (group, clock hour) as one integer, the key of hourOverflow_.
+std::uint64_t hourSlot(std::uint32_t group, std::int32_t hour) {
+    return (static_cast<std::uint64_t>(group) << 32) | static_cast<std::uint32_t>(hour);
+}
+
+// Clock hour as stored by the indexes; false when it lies outside every valid date.
+bool narrowHour(std::int64_t hourKey, std::int32_t* hour) {
     if (hourKey < std::numeric_limits<std::int32_t>::min() ||
         hourKey > std::numeric_limits<std::int32_t>::max())
         return false;
-    *slot = (static_cast<std::uint64_t>(group) << 32) |
-            static_cast<std::uint32_t>(static_cast<std::int32_t>(hourKey));
+    *hour = static_cast<std::int32_t>(hourKey);
     return true;
 }
 
 // Clock hour of a record's time; false when the time is not valid or has no calendar date.
-bool recordHour(const OleDateTime& t, std::int64_t* hourKey) {
+bool recordHour(const OleDateTime& t, std::int32_t* hour) {
     if (t.status != DateStatus::Valid) return false;
     const auto c = toCalendar(t.date);
     if (!c) return false;
-    *hourKey = clockHourKey(*c);
-    return true;
+    return narrowHour(clockHourKey(*c), hour);
 }
 
-std::uint64_t keyHash(const std::string& key) { return std::hash<std::string>{}(key); }
+// A hint to load the line of `p` into the cache; no effect on results.
+inline void prefetch(const void* p) {
+#if defined(__GNUC__)
+    __builtin_prefetch(p);
+#else
+    (void)p;
+#endif
+}
 
 const BandTally& emptyTally() {
     static const BandTally empty;
@@ -59,6 +102,48 @@ const BandTally& emptyTally() {
 
 }  // namespace
 
+// The caller's three texts seen as their encoded key, which is never built: its size and
+// hash are computed from the pieces, and a stored key is compared piece by piece.
+struct QsoLog::KeyRef {
+    const std::string& call;
+    const std::string& mode;
+    const std::string& band;
+    std::size_t size;
+    std::uint64_t hash;
+
+    KeyRef(const std::string& c, const std::string& m, const std::string& b)
+        : call(c), mode(m), band(b),
+          size(lengthBytes(c.size()) + c.size() + lengthBytes(m.size()) + m.size() + b.size()),
+          hash(finishHash(hashText(hashText(hashText(0, c), m), b))) {}
+
+    bool equals(const char* stored, std::size_t storedSize) const {
+        if (storedSize != size) return false;
+        char length[16];
+        std::size_t k = putLength(length, call.size());
+        if (std::memcmp(stored, length, k) != 0) return false;
+        stored += k;
+        if (std::memcmp(stored, call.data(), call.size()) != 0) return false;
+        stored += call.size();
+        k = putLength(length, mode.size());
+        if (std::memcmp(stored, length, k) != 0) return false;
+        stored += k;
+        if (std::memcmp(stored, mode.data(), mode.size()) != 0) return false;
+        stored += mode.size();
+        return std::memcmp(stored, band.data(), band.size()) == 0;
+    }
+
+    // Writes the `size` bytes of the encoded key.
+    void write(char* out) const {
+        out += putLength(out, call.size());
+        std::memcpy(out, call.data(), call.size());
+        out += call.size();
+        out += putLength(out, mode.size());
+        std::memcpy(out, mode.data(), mode.size());
+        out += mode.size();
+        std::memcpy(out, band.data(), band.size());
+    }
+};
+
 std::int64_t clockHourKey(const CalendarTime& t) {
     // Whole days since 1899-12-30: fromCalendar of midnight is an exact integer.
     const CalendarTime midnight{t.year, t.month, t.day, 0, 0, 0};
@@ -66,27 +151,100 @@ std::int64_t clockHourKey(const CalendarTime& t) {
 }
 
 void QsoLog::clear() {
+    // The records' texts must be freed; the indexes only forget their entries and keep
+    // their memory, so the reload that follows a reset neither grows nor rehashes them.
     records_.clear();
     groupOf_.clear();
-    groupIndex_.clear();
-    groupKeys_.clear();
-    groupSizes_.clear();
-    hourCounts_.clear();
+    if (!groups_.empty()) std::fill(index_.begin(), index_.end(), Slot{0, 0});
+    groups_.clear();
+    longKeys_.clear();
+    hourOverflow_.clear();
     tallies_.clear();
 }
 
-const std::uint32_t* QsoLog::findGroup(const std::string& key, std::uint64_t hash) const {
-    return groupIndex_.find(hash, [&](std::uint32_t group) { return groupKeys_[group] == key; });
+const char* QsoLog::keyBytes(const Group& g) const {
+    return g.keySize <= Group::kInlineKey ? g.key.bytes : longKeys_.data() + g.key.at;
 }
 
-void QsoLog::countHour(std::uint32_t group, const CInfo& record, int delta) {
-    std::int64_t hourKey = 0;
-    std::uint64_t slot = 0;
-    if (!recordHour(record.time, &hourKey) || !hourSlot(group, hourKey, &slot)) return;
-    std::uint32_t* count = hourCounts_.find(slot);
+const QsoLog::Group* QsoLog::findGroup(const KeyRef& key, std::size_t* slot) const {
+    *slot = 0;
+    if (index_.empty()) return nullptr;
+    const std::size_t mask = index_.size() - 1;
+    const auto hash = static_cast<std::uint32_t>(key.hash);
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+        const Slot& s = index_[i];
+        if (s.groupPlusOne == 0) {
+            *slot = i;
+            return nullptr;
+        }
+        if (s.hash != hash) continue;
+        const Group& g = groups_[s.groupPlusOne - 1];
+        if (key.equals(keyBytes(g), g.keySize)) return &g;
+    }
+}
+
+void QsoLog::growIndex() {
+    std::vector<Slot> old(index_.empty() ? 64 : index_.size() * 2, Slot{0, 0});
+    old.swap(index_);
+    const std::size_t mask = index_.size() - 1;
+    for (const Slot& s : old) {
+        if (s.groupPlusOne == 0) continue;
+        std::size_t i = s.hash & mask;
+        while (index_[i].groupPlusOne != 0) i = (i + 1) & mask;
+        index_[i] = s;
+    }
+}
+
+// Adds the group of a key that findGroup() did not see; `slot` is the free slot it found.
+std::uint32_t QsoLog::addGroup(const KeyRef& key, std::size_t slot) {
+    const auto hash = static_cast<std::uint32_t>(key.hash);
+    if ((groups_.size() + 1) * 2 > index_.size()) {
+        growIndex();
+        const std::size_t mask = index_.size() - 1;
+        slot = hash & mask;
+        while (index_[slot].groupPlusOne != 0) slot = (slot + 1) & mask;
+    }
+    const auto group = static_cast<std::uint32_t>(groups_.size());
+    index_[slot] = Slot{hash, group + 1};
+
+    Group g{};
+    g.keySize = key.size;
+    if (key.size <= Group::kInlineKey) {
+        key.write(g.key.bytes);
+    } else {
+        g.key.at = longKeys_.size();
+        longKeys_.resize(longKeys_.size() + key.size);
+        key.write(&longKeys_[g.key.at]);
+    }
+    groups_.push_back(g);
+    return group;
+}
+
+void QsoLog::countHour(std::uint32_t group, std::int32_t hour, int delta) {
+    Group& g = groups_[group];
+    if (!g.hasHour) {
+        // Nothing counted yet, so there is nothing to take away either.
+        if (delta > 0) {
+            g.hasHour = true;
+            g.firstHour = hour;
+            g.firstHourCount = 1;
+        }
+        return;
+    }
+    if (g.firstHour == hour) {
+        if (delta > 0) ++g.firstHourCount;
+        else if (g.firstHourCount > 0) --g.firstHourCount;  // the hour stays the group's first
+        return;
+    }
+    const std::uint64_t slot = hourSlot(group, hour);
+    std::uint32_t* count = hourOverflow_.find(slot);
     if (delta > 0) {
-        if (count != nullptr) ++*count;
-        else hourCounts_.insert(slot, 1);
+        if (count != nullptr) {
+            ++*count;
+        } else {
+            hourOverflow_.insert(slot, 1);
+            g.moreHours = true;
+        }
     } else if (count != nullptr && *count > 0) {
         --*count;  // the entry stays, at zero, until clear()
     }
@@ -109,38 +267,39 @@ void QsoLog::countTally(const CInfo& record, int delta) {
     }
 }
 
-void QsoLog::add(CInfo record) {
-    std::string key = groupKey(record.call, record.mode, record.band);
-    const std::uint64_t hash = keyHash(key);
-    std::uint32_t group;
-    if (const std::uint32_t* found = findGroup(key, hash)) {
-        group = *found;
-    } else {
-        group = static_cast<std::uint32_t>(groupKeys_.size());
-        groupKeys_.push_back(std::move(key));
-        groupSizes_.push_back(0);
-        groupIndex_.insert(hash, group);
-    }
-    ++groupSizes_[group];
-    countHour(group, record, +1);
+void QsoLog::add(CInfo&& record) {
+    const KeyRef key(record.call, record.mode, record.band);
+    // In a large log the key's slot is rarely in the cache. Fetching it starts here, so the
+    // miss overlaps with the clock hour and the band tally, which do not depend on it.
+    if (!index_.empty()) prefetch(&index_[static_cast<std::uint32_t>(key.hash) & (index_.size() - 1)]);
+    std::int32_t hour = 0;
+    const bool timed = recordHour(record.time, &hour);
     countTally(record, +1);
+
+    std::size_t slot = 0;
+    const Group* found = findGroup(key, &slot);
+    const std::uint32_t group = found != nullptr ? static_cast<std::uint32_t>(found - groups_.data())
+                                                 : addGroup(key, slot);
+    ++groups_[group].size;
+    if (timed) countHour(group, hour, +1);
     groupOf_.push_back(group);
     records_.push_back(std::move(record));
 }
 
 bool QsoLog::removeFirst(const std::string& call, const std::string& mode, const std::string& band) {
-    const std::string key = groupKey(call, mode, band);
-    const std::uint32_t* found = findGroup(key, keyHash(key));
-    if (found == nullptr || groupSizes_[*found] == 0) return false;
-    const std::uint32_t group = *found;
+    std::size_t slot = 0;
+    const Group* found = findGroup(KeyRef(call, mode, band), &slot);
+    if (found == nullptr || found->size == 0) return false;
+    const auto group = static_cast<std::uint32_t>(found - groups_.data());
 
     // The oldest record of the group is the first one in log order; the scan compares
     // group numbers, not texts, and closing the gap below is linear anyway.
     const auto pos = std::find(groupOf_.begin(), groupOf_.end(), group);
     const auto index = pos - groupOf_.begin();
     const CInfo& record = records_[static_cast<std::size_t>(index)];
-    --groupSizes_[group];
-    countHour(group, record, -1);
+    --groups_[group].size;
+    std::int32_t hour = 0;
+    if (recordHour(record.time, &hour)) countHour(group, hour, -1);
     countTally(record, -1);
     groupOf_.erase(pos);
     records_.erase(records_.begin() + index);
@@ -154,11 +313,13 @@ const BandTally& QsoLog::tally(const std::string& band) const {
 
 bool QsoLog::workedInHour(const std::string& call, const std::string& band, const std::string& mode,
                           std::int64_t hourKey) const {
-    const std::string key = groupKey(call, mode, band);
-    const std::uint32_t* group = findGroup(key, keyHash(key));
-    std::uint64_t slot = 0;
-    if (group == nullptr || !hourSlot(*group, hourKey, &slot)) return false;
-    const std::uint32_t* count = hourCounts_.find(slot);
+    std::size_t slot = 0;
+    const Group* g = findGroup(KeyRef(call, mode, band), &slot);
+    std::int32_t hour = 0;
+    if (g == nullptr || !g->hasHour || !narrowHour(hourKey, &hour)) return false;
+    if (g->firstHour == hour) return g->firstHourCount > 0;
+    if (!g->moreHours) return false;
+    const std::uint32_t* count = hourOverflow_.find(hourSlot(static_cast<std::uint32_t>(g - groups_.data()), hour));
     return count != nullptr && *count > 0;
 }
 

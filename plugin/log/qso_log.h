@@ -27,10 +27,18 @@ std::int64_t clockHourKey(const CalendarTime& t);
 
 // Ordered array of CInfo in the order AddData0 stored them. Indexes answer the repeat
 // check, the per-band tallies and the removal without walking the records.
+//
+// A host reloads its whole log often (ResetStats0, then one AddData0 per QSO), so add()
+// touches as little memory as it can: one probe of a compact slot array and the group's
+// own entry, with no allocation for the lookup. clear() keeps the indexes' capacity, so
+// a reload of a log of the same size never grows or rehashes them.
 class QsoLog {
 public:
     void clear();
-    void add(CInfo record);
+    // Stores a record at the end of the log. The log takes the record's texts over, so a
+    // reload moves each record once instead of copying it.
+    void add(CInfo&& record);
+    void add(const CInfo& record) { add(CInfo(record)); }
     // Removes the oldest record whose call, mode and band equal the given texts.
     bool removeFirst(const std::string& call, const std::string& mode, const std::string& band);
 
@@ -45,18 +53,48 @@ public:
                       std::int64_t hourKey) const;
 
 private:
+    struct KeyRef;
+
     // Records with the same call, mode and band form one group, numbered from 0 in order of
-    // first appearance since the last clear().
-    const std::uint32_t* findGroup(const std::string& key, std::uint64_t hash) const;
-    void countHour(std::uint32_t group, const CInfo& record, int delta);
+    // first appearance since the last clear(). Its entry holds its key, its size and the
+    // clock hours of its records: nearly every group has records in one hour only, so that
+    // hour is counted here and further hours go to hourOverflow_.
+    struct Group {
+        static constexpr std::size_t kInlineKey = 24;
+        union {
+            char bytes[kInlineKey];  // the encoded key when it fits
+            std::size_t at;          // else its offset in longKeys_
+        } key;
+        std::size_t keySize;          // bytes of the encoded key
+        std::int32_t size;            // records of the group in the log now
+        std::int32_t firstHour;       // the first clock hour counted, when hasHour
+        std::uint32_t firstHourCount; // records with a valid time in firstHour
+        bool hasHour;
+        bool moreHours;               // hourOverflow_ has entries of this group
+    };
+
+    // Slot of the group index: the low half of the key's hash and the group's number + 1
+    // (0 = free). Eight bytes, so a probe rarely leaves its cache line.
+    struct Slot {
+        std::uint32_t hash;
+        std::uint32_t groupPlusOne;
+    };
+
+    const char* keyBytes(const Group& g) const;
+    // The group of the key, or nullptr; *slot gets the slot where a new group would go.
+    const Group* findGroup(const KeyRef& key, std::size_t* slot) const;
+    std::uint32_t addGroup(const KeyRef& key, std::size_t slot);
+    void growIndex();
+    // Counts a record with a valid time in the given clock hour into (or out of) its group.
+    void countHour(std::uint32_t group, std::int32_t hour, int delta);
     void countTally(const CInfo& record, int delta);
 
     std::vector<CInfo> records_;
-    std::vector<std::uint32_t> groupOf_;     // group of each record, parallel to records_
-    FlatTable groupIndex_;                   // hash of the encoded (call, mode, band) -> group
-    std::vector<std::string> groupKeys_;     // encoded (call, mode, band) of each group
-    std::vector<std::int32_t> groupSizes_;   // records of each group in the log now
-    FlatTable hourCounts_;                   // (group, clock hour) -> records with a valid time then
+    std::vector<std::uint32_t> groupOf_;  // group of each record, parallel to records_
+    std::vector<Group> groups_;
+    std::vector<Slot> index_;             // open addressing, size 0 or a power of two, at most half used
+    std::string longKeys_;                // encoded keys that do not fit a Group, end to end
+    FlatTable hourOverflow_;              // (group, clock hour) -> records, for hours after a group's first
     std::unordered_map<std::string, BandTally> tallies_;
 };
 

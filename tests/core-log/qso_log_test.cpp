@@ -118,9 +118,15 @@ TEST(QsoLog, WmStationLeavesTheBandWithItsLastRecord) {
 // Long random runs of adds and removals over a small alphabet, so groups fill and empty
 // again many times; after every step the indexes must answer as the walks do.
 TEST(QsoLog, IndexesAgreeWithWalksThroughRandomRuns) {
-    const std::vector<std::string> calls{"", "R1A", "R1B", "W2X", "w2x"};
+    // Besides short calls: long ones that differ only in their last byte, and one whose
+    // length takes two bytes in the group key, so keys are held both inside the group's
+    // entry and apart from it; the bands make otherwise equal keys fall on both sides.
+    const std::string longCall(40, 'L');
+    const std::vector<std::string> calls{"",           "R1A",           "R1B",
+                                         "W2X",        "w2x",           longCall + "1",
+                                         longCall + "2", std::string(200, 'K')};
     const std::vector<std::string> modes{"CW", "SSB", "BPSK63"};
-    const std::vector<std::string> bands{"20M", "40M", "80"};
+    const std::vector<std::string> bands{"20M", "40M", "80", "2", "70CM-AND-A-LONGER-BAND-NAME"};
     const std::vector<std::string> exchanges{"100", "WM", "wm"};
 
     for (unsigned seed = 1; seed <= 6; ++seed) {

@@ -1,21 +1,14 @@
 // The Stats.dll test fixture: temporary working folders, loading, and calls with the host's argument lists.
 #include "stats_dll_fixture.h"
 
+#include <oleauto.h>
+
 #include <cstdio>
 #include <vector>
 
 namespace wine_stats {
 
 namespace {
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const long long era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
 void RemoveTree(const std::string& dir) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
@@ -40,8 +33,17 @@ const char* P(const std::optional<std::string>& s) { return s ? s->c_str() : nul
 }  // namespace
 
 double OleDate(int y, int mo, int d, int h, int mi, int s) {
-    const long long days = DaysFromCivil(y, mo, d) - DaysFromCivil(1899, 12, 30);
-    return static_cast<double>(days) + (h * 3600.0 + mi * 60.0 + s) / 86400.0;
+    // The system's own conversion, as the logging program makes its dates.
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(y);
+    st.wMonth = static_cast<WORD>(mo);
+    st.wDay = static_cast<WORD>(d);
+    st.wHour = static_cast<WORD>(h);
+    st.wMinute = static_cast<WORD>(mi);
+    st.wSecond = static_cast<WORD>(s);
+    double date = 0.0;
+    SystemTimeToVariantTime(&st, &date);
+    return date;
 }
 
 COleDateTime NowUtc() {
