@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "host_exports.h"
 #include "stats_abi.h"
 
 namespace wine_stats {
@@ -37,7 +38,8 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // A fixture file of tests/data/stats.
 std::string Fixture(const std::string& name);
 
-class StatsDll : public ::testing::Test {
+// The entry points are the fixture's members (addData, checkCall, ...), resolved by Load().
+class StatsDll : public ::testing::Test, protected statshost::StatsExports {
 public:
     void SetUp() override;
     void TearDown() override;
@@ -59,21 +61,9 @@ public:
     }
 
 protected:
-
     HMODULE dll_ = nullptr;
     std::string dir_;       // this test's working folder
     std::string previous_;  // the working folder before the test
-
-    decltype(&::AddData0) addData = nullptr;
-    decltype(&::RemoveData0) removeData = nullptr;
-    decltype(&::CheckCall0) checkCall = nullptr;
-    decltype(&::ResetStats0) resetStats = nullptr;
-    decltype(&::IsValidExchg0) isValidExchg = nullptr;
-    decltype(&::GetNumberOfSets) getNumberOfSets = nullptr;
-    GetExchgCount0Fn getExchgCount = nullptr;
-    decltype(&::GetSetName) getSetName = nullptr;
-    decltype(&::GetResult0) getResult = nullptr;
-    decltype(&::SetupSet0) setupSet = nullptr;
 
 private:
     void Load();

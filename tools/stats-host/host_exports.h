@@ -1,7 +1,23 @@
 // The export table the stand-in host expects of Stats.dll: plain and decorated names with their ordinals.
 #pragma once
 
+#include "stats_abi.h"
+
 namespace statshost {
+
+// The entry points of a loaded Stats.dll, as the host calls them.
+struct StatsExports {
+    decltype(&::AddData0) addData = nullptr;
+    decltype(&::RemoveData0) removeData = nullptr;
+    decltype(&::CheckCall0) checkCall = nullptr;
+    decltype(&::ResetStats0) resetStats = nullptr;
+    decltype(&::IsValidExchg0) isValidExchg = nullptr;
+    decltype(&::GetNumberOfSets) getNumberOfSets = nullptr;
+    GetExchgCount0Fn getExchgCount = nullptr;
+    decltype(&::GetSetName) getSetName = nullptr;
+    decltype(&::GetResult0) getResult = nullptr;
+    decltype(&::SetupSet0) setupSet = nullptr;
+};
 
 struct ExpectedExport {
     const char* plain;

@@ -44,18 +44,7 @@ namespace {
 
 using statshost::CallChecked;
 
-struct Exports {
-    decltype(&::AddData0) addData = nullptr;
-    decltype(&::RemoveData0) removeData = nullptr;
-    decltype(&::CheckCall0) checkCall = nullptr;
-    decltype(&::ResetStats0) resetStats = nullptr;
-    decltype(&::IsValidExchg0) isValidExchg = nullptr;
-    decltype(&::GetNumberOfSets) getNumberOfSets = nullptr;
-    GetExchgCount0Fn getExchgCount = nullptr;
-    decltype(&::GetSetName) getSetName = nullptr;
-    decltype(&::GetResult0) getResult = nullptr;
-    decltype(&::SetupSet0) setupSet = nullptr;
-};
+using Exports = statshost::StatsExports;
 
 std::string Quote(const std::string& bytes) {
     std::string out = "\"";
