@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "log/ole_date.h"
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor {
 

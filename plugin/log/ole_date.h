@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "services/calendar_time.h"
+
 namespace velmor {
 
 // Status values of the host's date-time record.
@@ -15,18 +17,6 @@ enum class DateStatus : std::int32_t { Valid = 0, Invalid = 1, Null = 2 };
 struct OleDateTime {
     double date = 0.0;
     DateStatus status = DateStatus::Valid;
-};
-
-// Calendar fields of an automation date, as the OLE automation library converts it:
-// rounded to the nearest second; for dates before 1899-12-30 the fraction counts forward
-// from the start of the day (-1.25 is 1899-12-29 06:00).
-struct CalendarTime {
-    int year = 0;
-    int month = 0;   // 1-12
-    int day = 0;     // 1-31
-    int hour = 0;    // 0-23
-    int minute = 0;
-    int second = 0;
 };
 
 // nullopt when the value cannot be a calendar date: NaN, infinities, or outside the

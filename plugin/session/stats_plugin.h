@@ -9,7 +9,7 @@
 #include "cabrillo/cabrillo_log.h"
 #include "log/cinfo.h"
 #include "log/qso_log.h"
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor {
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor::test {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "log/ole_date.h"
+#include "services/calendar_time.h"
 
 namespace velmor {
 
