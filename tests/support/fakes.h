@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "cabrillo/station_details.h"
 #include "services/services.h"
 
 namespace velmor::test {
