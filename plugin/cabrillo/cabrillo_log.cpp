@@ -52,9 +52,8 @@ std::string cabrilloBaseName(const std::string& ownCall) {
 }
 
 std::string_view cabrilloModeLabel(const std::string& mode) {
-    for (const auto& m : rules::kModes)
-        if (m.hostName == mode) return m.cabrilloLabel;
-    return {};
+    const rules::ModeRule* rule = rules::findMode(mode);
+    return rule != nullptr ? rule->cabrilloLabel : std::string_view();
 }
 
 namespace {

@@ -2,22 +2,34 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace velmor::rules {
 
 inline constexpr std::string_view kSetName = "Velmor";
 
-// The contest's modes as the host names them, with the Cabrillo label the sponsor reads.
+// The contest's modes: the one table of them. The text as the host names it, the Cabrillo
+// label the sponsor reads, and the mode's column among the statistics text's per-mode
+// counts (BPSK63, CW, SSB, in that order after QSOs and Points).
 struct ModeRule {
     std::string_view hostName;
     std::string_view cabrilloLabel;
+    std::size_t statsColumn;
 };
-inline constexpr std::array<ModeRule, 3> kModes{{
-    {"CW", "CW"},
-    {"BPSK63", "PM"},
-    {"SSB", "PH"},
+inline constexpr std::size_t kModeCount = 3;
+inline constexpr std::array<ModeRule, kModeCount> kModes{{
+    {"CW", "CW", 1},
+    {"BPSK63", "PM", 0},
+    {"SSB", "PH", 2},
 }};
+
+// The rule of a contest mode; nullptr for any other text.
+inline const ModeRule* findMode(std::string_view hostName) {
+    for (const ModeRule& m : kModes)
+        if (m.hostName == hostName) return &m;
+    return nullptr;
+}
 
 inline constexpr int kPointsPerQso = 1;
 inline constexpr int kWmBonus = 5;            // once per band for each distinct station sending "WM"

@@ -255,9 +255,7 @@ void QsoLog::countTally(const CInfo& record, int delta) {
     if (record.call.empty()) return;
     BandTally& t = tallies_[record.band];
     t.qsos += delta;
-    if (record.mode == "BPSK63") t.bpsk63 += delta;
-    else if (record.mode == "CW") t.cw += delta;
-    else if (record.mode == "SSB") t.ssb += delta;
+    if (const rules::ModeRule* mode = rules::findMode(record.mode)) t.modes[mode->statsColumn] += delta;
     if (record.wmCall.empty()) return;
     if (delta > 0) {
         ++t.wmRefs[record.wmCall];

@@ -1,6 +1,7 @@
 // The plug-in's copy of the contest log with indexes kept in step with it, and the band list.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "log/cinfo.h"
+#include "log/contest_rules.h"
 #include "log/flat_table.h"
 
 namespace velmor {
@@ -15,9 +17,8 @@ namespace velmor {
 // Per-band counters for the statistics text: only records with a non-empty call count.
 struct BandTally {
     std::int32_t qsos = 0;
-    std::int32_t bpsk63 = 0;
-    std::int32_t cw = 0;
-    std::int32_t ssb = 0;
+    // QSOs per contest mode, by the mode's statistics column (rules::kModes).
+    std::array<std::int32_t, rules::kModeCount> modes{};
     // Distinct stations that sent "WM" on this band, with the number of their records.
     std::unordered_map<std::string, std::int32_t> wmRefs;
 };
