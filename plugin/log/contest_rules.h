@@ -49,12 +49,12 @@ inline constexpr std::string_view kCompanionCommand = ".\\Plugins\\Orvin.exe";
 inline constexpr std::string_view kSettingsFile = "Plugins\\VARDO.ini";
 inline constexpr std::string_view kSettingsSection = "Settings";
 
-// The repeat warning written into the host's 100-byte buffer: prefix + call + tail.
+// The repeat warning written into the host's CheckCall0 buffer (its size, kCheckCallTextSize,
+// is part of the host interface in exports/stats_abi.h): prefix + call + tail.
 // The tail is code page 1251 (Russian: not twice within one and the same tour).
 inline constexpr std::string_view kRepeatPrefix = "QSO c ";
 inline constexpr std::string_view kRepeatTail =
     " \xC2 \xCE\xC4\xCD\xCE\xCC \xC8 \xD2\xCE\xCC \xC6\xC5 \xD2\xD3\xD0\xC5 "
     "\xCF\xD0\xCE\xC2\xCE\xC4\xC8\xD2\xDC \xCD\xC5\xCB\xDC\xC7\xDF !!!";
-inline constexpr std::size_t kHostTextBufferSize = 100;
 
 }  // namespace velmor::rules

@@ -74,18 +74,10 @@ private:
         bool moreHours;               // hourOverflow_ has entries of this group
     };
 
-    // Slot of the group index: the low half of the key's hash and the group's number + 1
-    // (0 = free). Eight bytes, so a probe rarely leaves its cache line.
-    struct Slot {
-        std::uint32_t hash;
-        std::uint32_t groupPlusOne;
-    };
-
     const char* keyBytes(const Group& g) const;
-    // The group of the key, or nullptr; *slot gets the slot where a new group would go.
-    const Group* findGroup(const KeyRef& key, std::size_t* slot) const;
-    std::uint32_t addGroup(const KeyRef& key, std::size_t slot);
-    void growIndex();
+    // The group of the key, or nullptr.
+    const Group* findGroup(const KeyRef& key) const;
+    std::uint32_t addGroup(const KeyRef& key);
     // Counts a record with a valid time in the given clock hour into (or out of) its group.
     void countHour(std::uint32_t group, std::int32_t hour, int delta);
     void countTally(const CInfo& record, int delta);
@@ -93,7 +85,7 @@ private:
     std::vector<CInfo> records_;
     std::vector<std::uint32_t> groupOf_;  // group of each record, parallel to records_
     std::vector<Group> groups_;
-    std::vector<Slot> index_;             // open addressing, size 0 or a power of two, at most half used
+    FlatTable groupIndex_;                // key hash -> group, compared on the key's bytes
     std::string longKeys_;                // encoded keys that do not fit a Group, end to end
     FlatTable hourOverflow_;              // (group, clock hour) -> records, for hours after a group's first
     std::unordered_map<std::string, BandTally> tallies_;

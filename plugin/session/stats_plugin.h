@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "checks/exchange_check.h"  // IsValidExchg0 answers through IsValidExchange
 #include "log/cinfo.h"
 #include "log/qso_log.h"
 #include "services/services.h"
@@ -56,8 +57,5 @@ private:
     bool journalChecked_ = false;  // err.txt made sure to exist once per load
     std::unordered_set<std::string> bandsSeen_;  // the texts of bandList_, for AddData's lookup
 };
-
-// IsValidExchg0: "599" no; three digits above 000; or exactly "WM".
-std::int32_t IsValidExchange(const std::string& exchange);
 
 }  // namespace velmor
