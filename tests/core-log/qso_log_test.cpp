@@ -10,6 +10,7 @@
 
 #include "log/flat_table.h"
 #include "log/qso_log.h"
+#include "qso_builders.h"
 
 namespace velmor {
 namespace {
@@ -28,9 +29,8 @@ CInfo record(std::string call, std::string mode, std::string band, OleDateTime t
     return r;
 }
 
-OleDateTime at(int day, int hour, int minute) {
-    return {fromCalendar({2026, 6, day, hour, minute, 0}), DateStatus::Valid};
-}
+// A time in June 2026, the month of every record here.
+OleDateTime at(int day, int hour, int minute) { return test::at(2026, 6, day, hour, minute); }
 
 // The statistics text's per-mode columns, in its order: BPSK63, CW, SSB.
 constexpr std::size_t kBpsk63Column = 0, kCwColumn = 1, kSsbColumn = 2;
