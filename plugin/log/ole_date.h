@@ -39,7 +39,8 @@ std::optional<CalendarTime> toCalendar(double date);
 // unconvertible one; "" for a null one.
 std::string formatQsoTime(const OleDateTime& t);
 
-// The automation date of a calendar time (used by stand-in hosts and tests).
+// The automation date of a calendar time: the log counts clock hours with it; tests and
+// benchmarks build QSO times with it.
 double fromCalendar(const CalendarTime& c);
 
 }  // namespace velmor
