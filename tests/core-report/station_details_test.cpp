@@ -1,6 +1,7 @@
 // The station-details step and its text helpers: settings, dialog, header fields, OK and Cancel.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,6 +14,37 @@ namespace velmor {
 namespace {
 
 using Writes = std::vector<std::pair<std::string, std::string>>;
+
+// The table of fields drives four steps; a slip in one of its columns would reorder or drop a
+// settings key or a header line without any other test noticing which row caused it.
+TEST(StationFieldTable, OrdersAreCompleteAndEveryStepHasWhatItNeeds) {
+    std::vector<int> reads, writes, lines;
+    std::vector<std::string> members;
+    for (const StationField& f : kStationFields) {
+        SCOPED_TRACE(f.field);
+        members.push_back(f.field);
+        EXPECT_EQ(stationField(f.member), &f);
+        if (f.readOrder != 0) reads.push_back(f.readOrder);
+        if (f.writeOrder != 0) writes.push_back(f.writeOrder);
+        if (f.headerLine != 0) lines.push_back(f.headerLine);
+        EXPECT_TRUE((f.readOrder == 0 && f.writeOrder == 0) || f.settingsKey != nullptr);
+        EXPECT_TRUE(f.headerLine == 0 || f.cabrilloTag != nullptr);
+        EXPECT_TRUE(f.source != FieldSource::Fixed || f.fixedValue != nullptr);
+        const bool readsSettings =
+            f.source == FieldSource::Settings || f.source == FieldSource::SettingsOrOwnCall;
+        EXPECT_EQ(readsSettings, f.readOrder != 0);
+        EXPECT_EQ(f.multiLine, f.control == FieldControl::MultiLine);
+    }
+    std::sort(reads.begin(), reads.end());
+    std::sort(writes.begin(), writes.end());
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(reads, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(writes, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    // Lines 1, 2, 7 and 9 are fixed or the score.
+    EXPECT_EQ(lines, (std::vector<int>{3, 4, 5, 6, 8, 10, 11, 12, 13, 14}));
+    std::sort(members.begin(), members.end());
+    EXPECT_EQ(std::unique(members.begin(), members.end()), members.end());
+}
 
 TEST(ReplaceAll, Cases) {
     struct Case {
