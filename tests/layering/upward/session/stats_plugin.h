@@ -1,0 +1,2 @@
+// Stands in for the session layer's header in the upward-include sample.
+#pragma once
