@@ -26,8 +26,11 @@ bool Process::Start(const std::string& commandLine, const std::string& workingDi
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
-    return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                          workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info_) != 0;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info_))
+        return true;
+    startError_ = GetLastError();
+    return false;
 }
 
 bool Process::StartBeside(const std::string& program, const std::string& arguments) {

@@ -21,6 +21,8 @@ public:
     bool StartBeside(const std::string& program, const std::string& arguments = "");
 
     bool Started() const { return info_.hProcess != nullptr; }
+    // GetLastError() of a Start that failed, for the test's message.
+    DWORD startError() const { return startError_; }
     bool Running() const;
     // Waits (pumping this thread's messages) until the process ends; false on the guard limit.
     bool WaitForExit(DWORD limitMs = 20000);
@@ -31,6 +33,7 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
+    DWORD startError_ = 0;
 };
 
 // The folder of the running test program.
