@@ -49,9 +49,8 @@ SCRIPT
 
 cd "$out"
 source "$top/scripts/wine-env.sh"
-velmor_xvfb
-velmor_prefix
-velmor_warm
+velmor_wine_up
+trap 'velmor_wine_down' EXIT
 status=0
 echo "== The shipped 32-bit Stats.dll on the sample log"
 "$top/scripts/wine-run.sh" ./stats-host.exe 'Plugins\Stats.dll' -f session.txt | grep -v '^cdecl: ' || status=$?

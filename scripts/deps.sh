@@ -1,51 +1,101 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on a fresh Debian 12 machine (run as root).
-# Idempotent: packages already present are skipped quickly; the 32-bit Wine DLLs are
-# unpacked once into build/wine/i386.
+# Idempotent: when everything is present it only checks and says "deps: ready", as any
+# user. The 32-bit Wine DLLs are unpacked once into a cache outside build/ (see
+# wine-env.sh), so that removing build/ does not fetch them again.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+source "$top/scripts/wine-env.sh"   # VELMOR_WINE_I386: where the 32-bit DLLs are kept
 
 packages=(
-  cmake make g++ git python3 file
-  libgtest-dev googletest libbenchmark-dev valgrind
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  llvm-14
-  wine64 xvfb xdotool x11-apps netpbm fonts-wine locales openbox
+  cmake make g++                                         # the native build
+  libgtest-dev googletest                                # unit tests; googletest's sources for the mingw trees
+  libbenchmark-dev python3                               # scripts/bench.sh
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+  llvm-14                                                # llvm-undname: checks the decorated export names
+  wine64 fonts-wine locales                              # running the Windows binaries (code page 1251)
+  xvfb xdotool x11-apps netpbm                           # the tests' X display and screenshots
 )
+
+is_root() { [ "$(id -u)" = 0 ]; }
+need_root() {  # what for
+  is_root && return 0
+  echo "deps: not running as root, so cannot $1." >&2
+  echo "deps: run 'bash scripts/deps.sh' as root once (e.g. with sudo), then try again." >&2
+  exit 1
+}
+
+# apt-get update, tried a few times. The mirror's security suite sometimes serves a stale
+# i386 index (its multiarch versions then do not match), which makes apt-get update fail
+# although every index we need arrived. So after the last try the failure is accepted
+# only when every package in "$@" has a version to install; otherwise it is fatal and
+# apt's own reason is shown.
+apt_update() {  # packages that must be installable afterwards...
+  local log attempt
+  log=$(mktemp)
+  for attempt in 1 2 3; do
+    if apt-get -o DPkg::Lock::Timeout=600 update -q >"$log" 2>&1; then rm -f "$log"; return 0; fi
+    echo "deps: apt-get update failed (try $attempt of 3)" >&2
+    [ "$attempt" = 3 ] || sleep $((attempt * 5))
+  done
+  local p unavailable=()
+  for p in "$@"; do
+    apt-cache policy "$p" 2>/dev/null | grep -q 'Candidate: [^(]' || unavailable+=("$p")
+  done
+  if [ ${#unavailable[@]} -eq 0 ]; then
+    echo "deps: apt-get update reported errors, but every package needed is available; going on:" >&2
+    grep -E '^(E|W|Err):' "$log" >&2 || true
+    rm -f "$log"
+    return 0
+  fi
+  echo "deps: apt-get update failed and these packages cannot be installed: ${unavailable[*]}" >&2
+  cat "$log" >&2
+  rm -f "$log"
+  exit 1
+}
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  need_update=1
-fi
-if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
-  echo "deps: installing ${missing[*]:-(package lists only)}"
-  # The security suite's i386 index may be stale behind the mirror; main's index is enough.
-  apt-get update -q || true
-  if [ ${#missing[@]} -gt 0 ]; then
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
-  fi
+if [ ${#missing[@]} -gt 0 ]; then
+  need_root "install ${missing[*]}"
+  echo "deps: installing ${missing[*]}"
+  apt_update "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+    --no-install-recommends "${missing[@]}"
 fi
 
 # Wine takes its ANSI code page from the locale: ru_RU gives 1251, as on the users' Windows.
 if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$'; then
+  need_root "make the ru_RU.UTF-8 locale"
   localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
 fi
 
-# The 32-bit Windows-side DLLs of the installed Wine, for wine64's WoW64 mode (console only).
-dest="$top/build/wine/i386"
-if [ ! -d "$dest/usr/lib/i386-linux-gnu/wine" ]; then
-  v=$(dpkg-query -W -f='${Version}' libwine:amd64)
-  tmp=$(mktemp -d)
-  if ! (cd "$tmp" && apt-get download -q "libwine:i386=$v" >/dev/null); then
-    apt-get update -q || true
-    (cd "$tmp" && apt-get download -q "libwine:i386=$v" >/dev/null)
+# The 32-bit Windows-side DLLs of the installed Wine, for wine64's WoW64 mode (console
+# programs only). Unpacked from libwine:i386 without installing it; the version must be
+# the installed Wine's, so a Wine upgrade unpacks them again.
+version=$(dpkg-query -W -f='${Version}' libwine:amd64)
+if [ "$(cat "$VELMOR_WINE_I386/.version" 2>/dev/null)" != "$version" ]; then
+  echo "deps: unpacking the 32-bit Wine DLLs ($version) into $VELMOR_WINE_I386"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    need_root "enable the i386 architecture (for libwine:i386)"
+    dpkg --add-architecture i386
+    apt_update "libwine:i386"
   fi
-  mkdir -p "$dest"
-  dpkg-deb -x "$tmp"/libwine_*_i386.deb "$dest"
-  rm -rf "$tmp"
+  tmp=$(mktemp -d)
+  trap 'rm -rf "$tmp"' EXIT
+  if ! (cd "$tmp" && apt-get download -q "libwine:i386=$version" >/dev/null 2>&1); then
+    need_root "refresh the package lists (libwine:i386 $version was not found)"
+    apt_update "libwine:i386"
+    (cd "$tmp" && apt-get download -q "libwine:i386=$version" >/dev/null) \
+      || { echo "deps: cannot download libwine:i386 $version" >&2; exit 1; }
+  fi
+  rm -rf "$VELMOR_WINE_I386.new"
+  mkdir -p "$VELMOR_WINE_I386.new"
+  dpkg-deb -x "$tmp"/libwine_*_i386.deb "$VELMOR_WINE_I386.new"
+  echo "$version" > "$VELMOR_WINE_I386.new/.version"
+  rm -rf "$VELMOR_WINE_I386"
+  mv "$VELMOR_WINE_I386.new" "$VELMOR_WINE_I386"
 fi
 echo "deps: ready"

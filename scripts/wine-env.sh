@@ -1,40 +1,99 @@
 #!/usr/bin/env bash
-# Sourced by the Wine wrappers: one Wine prefix and one Xvfb display per checkout, made on
-# first use. Sets WINEPREFIX, DISPLAY, WINEDLLPATH (32-bit DLLs for WoW64) and WINEDEBUG.
+# Sourced by the scripts that run Wine. Sets WINEPREFIX (one prefix per checkout, made on
+# first use), WINEDLLPATH (the 32-bit DLLs for WoW64), WINEDEBUG and DISPLAY, and defines:
+#   velmor_display_start  starts an Xvfb for a test run: on VELMOR_DISPLAY when given (a
+#                         server already answering there is used as it is), otherwise on a
+#                         free display number; exports VELMOR_DISPLAY and DISPLAY, so that
+#                         every wine-run.sh started below (by ctest, per test) uses it
+#   velmor_display_stop   stops the Xvfb that velmor_display_start started, by its process id
+#   velmor_prefix         makes the Wine prefix when it is not ready
+#   velmor_warm           starts the prefix's background services with no output attached
+#   velmor_runs_32bit     whether this machine can run 32-bit x86 code (Wine's WoW64 needs it)
+#   velmor_is_32bit_exe   whether a Windows program is a 32-bit x86 one
+# DISPLAY comes from VELMOR_DISPLAY alone: a desktop's own DISPLAY is never used, so test
+# windows do not appear on it.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export VELMOR_TOP="$top"
 export WINEPREFIX="${VELMOR_WINEPREFIX:-$top/build/wine/prefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEDLLPATH="$top/build/wine/i386/usr/lib/i386-linux-gnu/wine"
+# Kept outside build/ (deps.sh unpacks them), so that a clean build does not fetch them again.
+export VELMOR_WINE_I386="${VELMOR_WINE_I386:-${XDG_CACHE_HOME:-$HOME/.cache}/velmor/wine-i386}"
+export WINEDLLPATH="$VELMOR_WINE_I386/usr/lib/i386-linux-gnu/wine"
 export VELMOR_WINE=/usr/lib/wine/wine64
 export VELMOR_WINESERVER=/usr/lib/wine/wineserver
-export DISPLAY="${VELMOR_DISPLAY:-:87}"
+if [ -n "${VELMOR_DISPLAY:-}" ]; then export DISPLAY="$VELMOR_DISPLAY"; else unset DISPLAY; fi
 
-velmor_xvfb() {
-  local n=${DISPLAY#:}; n=${n%%.*}
-  if [ ! -S "/tmp/.X11-unix/X$n" ]; then
-    setsid nohup Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 < /dev/null &
-    for _ in $(seq 1 100); do [ -S "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-  fi
+# True when an X server answers on display $1 (":N"). A socket or lock file left behind
+# by a server that died is not enough.
+velmor_display_answers() {
+  DISPLAY="$1" timeout 10 xdotool getdisplaygeometry >/dev/null 2>&1
 }
 
+velmor_display_start() {
+  VELMOR_XVFB_PID=
+  if [ -n "${VELMOR_DISPLAY:-}" ] && velmor_display_answers "$VELMOR_DISPLAY"; then
+    export DISPLAY="$VELMOR_DISPLAY"
+    return 0
+  fi
+  local fifo number=
+  fifo=$(mktemp -u "${TMPDIR:-/tmp}/velmor-xvfb.XXXXXX")
+  mkfifo "$fifo" || return 1
+  # With -displayfd Xvfb writes its display number once it accepts connections; without
+  # a display given it takes a free number itself, so two runs never race for one. A
+  # stale lock file of a dead server is removed by Xvfb.
+  local args=(-displayfd 3 -screen 0 1280x1024x24 -nolisten tcp)
+  [ -n "${VELMOR_DISPLAY:-}" ] && args=("$VELMOR_DISPLAY" "${args[@]}")
+  Xvfb "${args[@]}" 3>"$fifo" </dev/null >/dev/null 2>"$fifo.log" &
+  VELMOR_XVFB_PID=$!
+  read -r -t 30 number <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$number" ] || ! kill -0 "$VELMOR_XVFB_PID" 2>/dev/null; then
+    echo "wine-env: Xvfb did not start${VELMOR_DISPLAY:+ on $VELMOR_DISPLAY}:" >&2
+    cat "$fifo.log" >&2; rm -f "$fifo.log"
+    velmor_display_stop
+    return 1
+  fi
+  rm -f "$fifo.log"
+  export VELMOR_DISPLAY=":$number" DISPLAY=":$number"
+}
+
+velmor_display_stop() {
+  if [ -n "${VELMOR_XVFB_PID:-}" ]; then
+    kill "$VELMOR_XVFB_PID" 2>/dev/null
+    wait "$VELMOR_XVFB_PID" 2>/dev/null
+    VELMOR_XVFB_PID=
+  fi
+  return 0
+}
+
+# The prefix is marked ready only after every step succeeded; a prefix of ours (under
+# build/) without the mark is removed and made afresh, so a failed boot is not kept.
 velmor_prefix() {
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
-    if [ ! -f "$WINEPREFIX/.velmor-ready" ]; then
-      timeout 180 "$VELMOR_WINE" wineboot -i >/dev/null 2>&1 || true
-      # Without a window manager every hide costs seconds unless Wine manages no windows.
-      timeout 60 "$VELMOR_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-      # The stand-in host's automation object: HKCU\Software\Classes is not merged into HKCR.
-      timeout 60 "$VELMOR_WINE" reg add 'HKCR\Kova2.Application\CLSID' /ve /d '{6A3C2B9E-4F1D-4C7A-9E2B-5D8F0A1C3E47}' /f >/dev/null 2>&1 || true
-      mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-      cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
-      timeout 60 "$VELMOR_WINESERVER" -w || true
-      touch "$WINEPREFIX/.velmor-ready"
+    [ -f "$WINEPREFIX/.velmor-ready" ] && exit 0
+    if [ -z "${VELMOR_WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+      timeout 30 "$VELMOR_WINESERVER" -k 2>/dev/null
+      rm -rf "$WINEPREFIX"
     fi
+    step() {  # what, command...
+      local what=$1; shift
+      "$@" >/dev/null 2>&1 || { echo "wine-env: making the Wine prefix failed: $what" >&2; exit 1; }
+    }
+    step "wineboot" timeout 180 "$VELMOR_WINE" wineboot -i
+    # Without a window manager every hide costs seconds unless Wine manages no windows.
+    step "X11 driver setting" timeout 60 "$VELMOR_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f
+    # The stand-in host's automation object: HKCU\Software\Classes is not merged into HKCR.
+    step "automation class" timeout 60 "$VELMOR_WINE" reg add 'HKCR\Kova2.Application\CLSID' /ve /d '{6A3C2B9E-4F1D-4C7A-9E2B-5D8F0A1C3E47}' /f
+    # Debian's wine64 does not read fonts-wine by itself: caption buttons need its fonts.
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    step "fonts" cp -f /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    # The registry reaches the disk when the prefix's wineserver ends.
+    step "wineserver" timeout 60 "$VELMOR_WINESERVER" -w
+    touch "$WINEPREFIX/.velmor-ready"
   ) 9>"$WINEPREFIX.lock"
 }
 
@@ -44,4 +103,45 @@ velmor_prefix() {
 # them until its time limit.
 velmor_warm() {
   timeout 60 "$VELMOR_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+# Wine's WoW64 mode runs 32-bit Windows programs as 32-bit x86 code, which needs the
+# kernel's IA-32 emulation; some kernels (virtual machines, ia32_emulation=0) have none.
+# Probed once by running a 96-byte 32-bit Linux program that exits with 42; the answer is
+# kept in VELMOR_RUNS_32BIT for the wrappers started later.
+velmor_runs_32bit() {
+  if [ -z "${VELMOR_RUNS_32BIT:-}" ]; then
+    local probe
+    probe="$(dirname "$WINEPREFIX")/ia32-probe.$$"
+    mkdir -p "$(dirname "$probe")"
+    printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
+    chmod +x "$probe"
+    "$probe" 2>/dev/null
+    if [ $? = 42 ]; then VELMOR_RUNS_32BIT=yes; else VELMOR_RUNS_32BIT=no; fi
+    rm -f "$probe"
+    export VELMOR_RUNS_32BIT
+  fi
+  [ "$VELMOR_RUNS_32BIT" = yes ]
+}
+
+# True when $1 is a PE file for 32-bit x86 (machine 0x014C in the PE header).
+velmor_is_32bit_exe() {
+  local offset machine
+  offset=$(od -An -tu4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+  [ -n "$offset" ] || return 1
+  machine=$(od -An -tx2 -j $((offset + 4)) -N 2 "$1" 2>/dev/null | tr -d ' ')
+  [ "$machine" = 014c ]
+}
+
+# Everything a run of Windows tests needs, and its end (test.sh, with-wine.sh, demo.sh).
+velmor_wine_up() {
+  velmor_runs_32bit || echo "wine-env: this machine cannot run 32-bit x86 code: the 32-bit Windows tests are skipped" >&2
+  velmor_display_start || return 1
+  velmor_prefix || { velmor_display_stop; return 1; }
+  "$VELMOR_WINESERVER" -p   # one wineserver for the whole run
+  velmor_warm
+}
+velmor_wine_down() {
+  timeout 30 "$VELMOR_WINESERVER" -k 2>/dev/null
+  velmor_display_stop
 }

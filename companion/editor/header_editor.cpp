@@ -6,8 +6,10 @@
 
 #include "dde_link.h"
 #include "form2_controls.h"
+#include "header_defaults.h"
 #include "header_file.h"
 #include "win32_files.h"
+#include "window_support.h"
 
 namespace orvin {
 
@@ -68,21 +70,6 @@ const ControlLayout kControls[] = {
 // Labels end where their field begins (left column) or at the right field (right column).
 int LabelWidth(const ControlLayout& c) { return c.left - c.labelLeft - 60; }
 
-std::string WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthA(hwnd);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(hwnd, text.data(), length + 1);
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return text;
-}
-
-// Upper case in the system's code page (Cyrillic included).
-std::string Upper(std::string text) {
-    if (!text.empty()) CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 // The editor's one state object; the window reaches it through GWLP_USERDATA.
 class HeaderEditor {
 public:
@@ -105,15 +92,15 @@ private:
     std::string SelectedItem(int comboId, int& lastSelected);
     HeaderFields CollectFields();
     HWND Control(int id) const { return GetDlgItem(frame_, id); }
-    int X(int twips) const { return MulDiv(twips, dpiX_, 1440); }
-    int Y(int twips) const { return MulDiv(twips, dpiY_, 1440); }
+    int X(int twips) const { return TwipsToPixels(twips, dpi_.x); }
+    int Y(int twips) const { return TwipsToPixels(twips, dpi_.y); }
 
     HWND hwnd_ = nullptr;
     HWND frame_ = nullptr;
     HWND panel_ = nullptr;
     HFONT fieldFont_ = nullptr;
     HBRUSH greyBrush_ = nullptr;
-    int dpiX_ = 96, dpiY_ = 96;
+    ScreenDpi dpi_;
     int lastOperator_ = 0, lastBand_ = 0;
     DdeHotLinks hostLinks_;
 };
@@ -146,19 +133,12 @@ bool RegisterClasses(HBRUSH grey) {
 }
 
 bool HeaderEditor::Create() {
-    HDC screen = GetDC(nullptr);
-    if (screen) {
-        dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-        dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
-    }
+    dpi_ = GetScreenDpi();
     greyBrush_ = CreateSolidBrush(kGrey);
     if (!greyBrush_ || !RegisterClasses(greyBrush_)) return false;
 
     // Verdana 7.5 point regular, Cyrillic character set.
-    fieldFont_ = CreateFontA(-MulDiv(75, dpiY_, 720), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS,
-                             "Verdana");
+    fieldFont_ = CreatePointFont("Verdana", 75, FW_NORMAL, dpi_.y, DEFAULT_PITCH | FF_SWISS);
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT frame{0, 0, X(kClientWidth), Y(kClientHeight)};
@@ -257,8 +237,8 @@ void HeaderEditor::Load() {
     }
 
     // Once only: later link updates reach the hidden fields alone.
-    SetWindowTextA(Control(kText1), Upper(WindowText(Control(kMyCall))).c_str());
-    SetWindowTextA(Control(kText12), ("Kova " + Upper(WindowText(Control(kVersion)))).c_str());
+    SetWindowTextA(Control(kText1), InitialCallsign(WindowText(Control(kMyCall))).c_str());
+    SetWindowTextA(Control(kText12), InitialCreatedBy(WindowText(Control(kVersion))).c_str());
 }
 
 void HeaderEditor::Show(HWND panel) {
@@ -344,11 +324,7 @@ HBRUSH HeaderEditor::OnCtlColorStatic(HDC dc) {
 }
 
 LRESULT CALLBACK HeaderEditor::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lp);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<HeaderEditor*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = WindowObjectOnCreate<HeaderEditor>(hwnd, msg, lp);
     if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
     switch (msg) {
         case WM_COMMAND:

@@ -8,8 +8,10 @@ namespace orvin {
 // | 101    | Command1 "CW"                         | WM_COMMAND BN_CLICKED from the button    |
 // | 102    | Command2 "PSK63"                      | WM_COMMAND BN_CLICKED from the button    |
 // | 103    | Command3 "SSB"                        | WM_COMMAND BN_CLICKED from the button    |
-// | 0x0110 | "Cabrillo header..." (opens the       | WM_SYSCOMMAND from the system menu,      |
-// |        | header editor)                        | WM_COMMAND from the right-click menu     |
+// | 0x0110 | "Cabrillo header..." (opens the       | WM_SYSCOMMAND from the system menu; the  |
+// |        | header editor)                        | right-click menu returns it from         |
+// |        |                                       | TrackPopupMenu (TPM_RETURNCMD), no       |
+// |        |                                       | message; WM_COMMAND with it works too    |
 constexpr int kCmdCw = 101;
 constexpr int kCmdPsk63 = 102;
 constexpr int kCmdSsb = 103;

@@ -1,9 +1,10 @@
-// The panel's designed layout in twips, and the conversion to pixels at the screen's DPI.
+// The panel's designed layout in twips (window_support.h turns twips into pixels).
 #pragma once
 
 #include <windows.h>
 
 #include "panel_commands.h"
+#include "window_support.h"
 
 namespace orvin {
 
@@ -39,7 +40,5 @@ constexpr COLORREF kButtonFaceColor = RGB(0xE0, 0xE0, 0xE0);
 constexpr char kButtonFontFace[] = "Verdana";
 constexpr int kButtonFontTenthsOfPoint = 75;
 constexpr UINT kWatchdogMilliseconds = 500;
-
-inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 }  // namespace orvin

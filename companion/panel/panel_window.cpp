@@ -1,14 +1,17 @@
-// Form1's window procedure: one handler per message, the host contract's macros as data.
+// Form1's window procedure: one handler per message; what is sent comes from mode_macros.h.
 #include "panel_window.h"
 
 #include <windowsx.h>
 
+#include <optional>
 #include <string>
 
 #include "header_editor.h"
 #include "host_window.h"
+#include "mode_macros.h"
 #include "panel_commands.h"
 #include "panel_layout.h"
+#include "window_support.h"
 
 namespace orvin {
 namespace {
@@ -19,17 +22,7 @@ constexpr char kMessageCaption[] = "Orvin";
 constexpr char kSemaphoreName[] = "Cats_Tail";
 constexpr char kHeaderEditorItem[] = "Cabrillo header...";
 
-// Macros of the host contract, in the order they are sent.
-constexpr const char* kStartupMacros[] = {"<MODE:BPSK31>", "<BAUDRATE:31>"};
-constexpr char kMacroCw[] = "<MODE:CW>";
-constexpr char kMacroBpsk[] = "<MODE:BPSK31>";
-constexpr char kMacroBaud63[] = "<BAUDRATE:63>";
-constexpr char kMacroSsb[] = "<MODE:SSB>";
-constexpr char kBpskModeName[] = "BPSK31";
-
-PanelState* StateOf(HWND window) {
-    return reinterpret_cast<PanelState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+PanelState* StateOf(HWND window) { return WindowObject<PanelState>(window); }
 
 // The program ends at once: no further handler of any window runs, nothing is said.
 [[noreturn]] void EndProgram() { ExitProcess(0); }
@@ -38,21 +31,9 @@ void BringHostForward(PanelState& state) {
     if (state.hostWnd) state.foregroundResult = SetForegroundWindow(state.hostWnd);
 }
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 void CreateButtons(HWND window, PanelState& state) {
-    int dpi = ScreenDpi();
-    LOGFONTA font{};
-    font.lfHeight = -MulDiv(kButtonFontTenthsOfPoint, dpi, 720);
-    font.lfWeight = FW_BOLD;
-    font.lfCharSet = RUSSIAN_CHARSET;
-    lstrcpynA(font.lfFaceName, kButtonFontFace, LF_FACESIZE);
-    state.buttonFont = CreateFontIndirectA(&font);
+    const int dpi = GetScreenDpi().y;
+    state.buttonFont = CreatePointFont(kButtonFontFace, kButtonFontTenthsOfPoint, FW_BOLD, dpi);
     state.buttonFace = CreateSolidBrush(kButtonFaceColor);
     auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
     for (const ButtonLayout& b : kModeButtons) {
@@ -77,7 +58,7 @@ void AddHeaderEditorToSystemMenu(HWND window) {
 // Start-up sequence, run while the panel is created and before it is shown.
 bool OnCreate(HWND window, LPCREATESTRUCT create) {
     auto* state = static_cast<PanelState*>(create->lpCreateParams);
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    SetWindowObject(window, state);
 
     state->hostLinked = 1;
     if (FAILED(state->hostApp.Attach())) {
@@ -94,7 +75,7 @@ bool OnCreate(HWND window, LPCREATESTRUCT create) {
     AddHeaderEditorToSystemMenu(window);
     SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     state->inHostCall = true;
-    for (const char* macro : kStartupMacros) state->hostApp.ExecuteMacros(macro);
+    for (const std::string& macro : StartupMacros()) state->hostApp.ExecuteMacros(macro);
     state->inHostCall = false;
     BringHostForward(*state);
     SetTimer(window, kTimer1, kWatchdogMilliseconds, nullptr);
@@ -105,25 +86,22 @@ bool OnCreate(HWND window, LPCREATESTRUCT create) {
 // whether the host is gone.
 void OnModeButton(PanelState& state, int id) {
     if (!state.hostLinked || state.inHostCall) return;
-    state.inHostCall = true;
+    std::optional<ModeButton> button;
     switch (id) {
-    case kCmdCw:
-        state.hostApp.ExecuteMacros(kMacroCw);
-        break;
-    case kCmdPsk63: {
-        // An unreadable Mode counts as "not BPSK31": the mode macro is then sent as well.
+    case kCmdCw: button = ModeButton::Cw; break;
+    case kCmdPsk63: button = ModeButton::Psk63; break;
+    case kCmdSsb: button = ModeButton::Ssb; break;
+    default: break;
+    }
+    state.inHostCall = true;
+    const auto readMode = [&state]() -> std::optional<std::string> {
         std::string mode;
-        if (FAILED(state.hostApp.ReadMode(&mode)) || mode != kBpskModeName)
-            state.hostApp.ExecuteMacros(kMacroBpsk);
-        state.hostApp.ExecuteMacros(kMacroBaud63);
-        break;
-    }
-    case kCmdSsb:
-        state.hostApp.ExecuteMacros(kMacroSsb);
-        break;
-    default:
-        break;
-    }
+        if (FAILED(state.hostApp.ReadMode(&mode))) return std::nullopt;
+        return mode;
+    };
+    if (button)
+        for (const std::string& macro : ModeButtonMacros(*button, readMode))
+            state.hostApp.ExecuteMacros(macro);
     state.inHostCall = false;
     BringHostForward(state);
 }
@@ -181,14 +159,13 @@ void OnDrawItem(HWND window, const DRAWITEMSTRUCT* item) {
     bool pressed = (item->itemState & ODS_SELECTED) != 0;
     FillRect(item->hDC, &r, state->buttonFace);
     DrawEdge(item->hDC, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-    char caption[32] = {};
-    GetWindowTextA(item->hwndItem, caption, sizeof(caption));
+    const std::string caption = WindowText(item->hwndItem);
     HGDIOBJ oldFont = state->buttonFont ? SelectObject(item->hDC, state->buttonFont) : nullptr;
     SetBkMode(item->hDC, TRANSPARENT);
     SetTextColor(item->hDC, GetSysColor(COLOR_BTNTEXT));
     RECT text = r;
     if (pressed) OffsetRect(&text, 1, 1);
-    DrawTextA(item->hDC, caption, -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    DrawTextA(item->hDC, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     if (oldFont) SelectObject(item->hDC, oldFont);
     if (item->itemState & ODS_FOCUS) {
         RECT focus = r;
@@ -255,7 +232,7 @@ bool RegisterPanelClass(HINSTANCE instance) {
 
 HWND CreatePanel(HINSTANCE instance, PanelState* state) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    int dpi = ScreenDpi();
+    const int dpi = GetScreenDpi().y;
     RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     int width = frame.right - frame.left;

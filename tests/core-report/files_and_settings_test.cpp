@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -19,15 +19,32 @@
 namespace velmor {
 namespace {
 
-// A fresh folder per test, removed with its files afterwards.
+// A fresh folder per test under the system's temporary folder (TMPDIR), named after the
+// test and the process so that parallel runs never share one; removed with its files.
 struct TempFolder : ::testing::Test {
     std::string dir;
     void SetUp() override {
-        char pattern[] = "/tmp/velmor-report-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir = pattern;
+        namespace fs = std::filesystem;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string stem = std::string("velmor-") + info->test_suite_name() + "-" +
+                           info->name() + "-" + std::to_string(getpid());
+        for (char& c : stem)
+            if (c == '/') c = '_';  // parameterised tests are named "Prefix/Suite.Name/N"
+        std::error_code error;
+        const fs::path base = fs::temp_directory_path(error);
+        ASSERT_FALSE(error) << error.message();
+        fs::path folder;
+        for (int n = 0;; ++n) {  // a leftover of an earlier run with the same process id
+            folder = base / (stem + "-" + std::to_string(n));
+            if (fs::create_directory(folder, error)) break;
+            ASSERT_FALSE(error) << folder << ": " << error.message();
+        }
+        dir = folder.string();
     }
-    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    void TearDown() override {
+        std::error_code ignored;  // a folder that cannot be removed must not fail the test
+        std::filesystem::remove_all(dir, ignored);
+    }
 
     std::string pathOf(const std::string& name) const { return dir + "/" + name; }
     bool exists(const std::string& name) const { return access(pathOf(name).c_str(), F_OK) == 0; }

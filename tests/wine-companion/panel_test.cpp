@@ -42,7 +42,8 @@ protected:
     void StartHost(const std::string& extra = "") {
         log_ = TestFileName("host");
         ASSERT_EQ(kova::FindStandInHost(), nullptr) << "a stand-in host from elsewhere is running";
-        ASSERT_TRUE(host_.Start(kHost, "--log " + log_ + (extra.empty() ? "" : " " + extra)));
+        ASSERT_TRUE(host_.Start(kHost, "--log " + log_ + (extra.empty() ? "" : " " + extra)))
+            << "cannot start the stand-in host, error " << host_.startError();
         ASSERT_TRUE(WaitFor([&] { return !ReadLines(log_).empty(); })) << "host never got ready";
         ASSERT_EQ(ReadLines(log_).front(), "ready");
         hostWnd_ = kova::FindStandInHost(host_.pid());
@@ -51,7 +52,7 @@ protected:
 
     // Starts a copy of Orvin and waits for its panel and its two start-up macros.
     HWND StartPanel(Process& orvin) {
-        EXPECT_TRUE(orvin.Start(kOrvin));
+        EXPECT_TRUE(orvin.Start(kOrvin)) << "cannot start Orvin, error " << orvin.startError();
         HWND panel = nullptr;
         bool shown = WaitFor([&] {
             panel = FindWindowOf(orvin.pid(), orvin::kPanelClassName, true);

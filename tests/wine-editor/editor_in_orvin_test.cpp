@@ -9,9 +9,12 @@
 #include <vector>
 
 #include "control.h"
+#include "desktop.h"
+#include "files.h"
 #include "form2_controls.h"
 #include "header_file.h"
 #include "panel_commands.h"
+#include "process.h"
 
 namespace {
 
@@ -20,34 +23,15 @@ using namespace orvin::form2;
 // Upper bound for anything to happen in the other processes; waits end as soon as it has.
 constexpr DWORD kPatienceMs = 20000;
 
-bool WaitUntil(const std::function<bool()>& done) {
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > kPatienceMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
+bool WaitUntil(const std::function<bool()>& done) { return wine_test::WaitFor(done, kPatienceMs); }
 
+// The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
+    return wine_test::ReadFileBytes(path).value_or("<missing>");
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(written, bytes.size());
+    ASSERT_TRUE(wine_test::WriteFileBytes(path, bytes)) << path;
 }
 
 std::set<std::string> DirectoryEntries(const std::string& dir) {
@@ -63,74 +47,16 @@ std::set<std::string> DirectoryEntries(const std::string& dir) {
     return names;
 }
 
-void RemoveDirectoryTree(const std::string& dir) {
-    for (const std::string& name : DirectoryEntries(dir)) DeleteFileA((dir + "\\" + name).c_str());
-    RemoveDirectoryA(dir.c_str());
-}
-
-struct Child {
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-};
-
-Child Start(const std::string& commandLine, const std::string& workingDir) {
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    std::string line = commandLine;
-    Child child;
-    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, workingDir.c_str(), &si, &pi)) {
-        CloseHandle(pi.hThread);
-        child.process = pi.hProcess;
-        child.pid = pi.dwProcessId;
-    }
-    return child;
-}
-
-void Stop(Child& child) {
-    if (!child.process) return;
-    if (WaitForSingleObject(child.process, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(child.process, 1);
-        WaitForSingleObject(child.process, kPatienceMs);
-    }
-    CloseHandle(child.process);
-    child = Child{};
-}
+using wine_test::Process;
+using wine_test::RemoveTree;
 
 // A top-level window of process `pid` whose class is `className` (and caption, if given).
 HWND FindTopLevel(DWORD pid, const char* className, const char* caption = nullptr) {
-    struct Search {
-        DWORD pid;
-        const char* className;
-        const char* caption;
-        HWND found;
-    } search{pid, className, caption, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(hwnd, &owner);
-            char name[256] = {};
-            GetClassNameA(hwnd, name, sizeof name);
-            if (owner != s->pid || std::string(name) != s->className) return TRUE;
-            if (s->caption) {
-                char text[256] = {};
-                GetWindowTextA(hwnd, text, sizeof text);
-                if (std::string(text) != s->caption) return TRUE;
-            }
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return wine_test::FindWindowOf(pid, className, false, caption);
 }
 
 // The control's own text, asked of it across the process boundary.
-std::string TextOf(HWND control) {
-    char buffer[4096] = {};
-    SendMessageA(control, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-    return buffer;
-}
+std::string TextOf(HWND control) { return wine_test::ControlText(control); }
 
 void SetTextOf(HWND control, const std::string& text) {
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -199,25 +125,24 @@ protected:
                std::to_string(++counter);
         ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr)) << dir_;
 
-        host_ = Start(std::string("\"") + KOVA_HOST_EXE + "\" --mycall ua1abc --version 2.7.1", dir_);
-        ASSERT_NE(host_.process, nullptr) << "cannot start " << KOVA_HOST_EXE;
-        ASSERT_TRUE(WaitUntil([&] { return kova::FindStandInHost(host_.pid) != nullptr; }));
-        hostWindow_ = kova::FindStandInHost(host_.pid);
+        ASSERT_TRUE(host_.Start(std::string("\"") + KOVA_HOST_EXE + "\" --mycall ua1abc --version 2.7.1", dir_))
+            << "cannot start " << KOVA_HOST_EXE;
+        ASSERT_TRUE(WaitUntil([&] { return kova::FindStandInHost(host_.pid()) != nullptr; }));
+        hostWindow_ = kova::FindStandInHost(host_.pid());
 
-        orvin_ = Start(std::string("\"") + ORVIN_EXE + "\"", dir_);
-        ASSERT_NE(orvin_.process, nullptr) << "cannot start " << ORVIN_EXE;
+        ASSERT_TRUE(orvin_.Start(std::string("\"") + ORVIN_EXE + "\"", dir_)) << "cannot start " << ORVIN_EXE;
         ASSERT_TRUE(WaitUntil([&] {
-            panel_ = FindTopLevel(orvin_.pid, orvin::kPanelClassName);
+            panel_ = FindTopLevel(orvin_.pid(), orvin::kPanelClassName);
             return panel_ && IsWindowVisible(panel_);
         })) << "the panel did not appear";
     }
 
     void TearDown() override {
-        Stop(orvin_);
+        orvin_.Kill();
         if (hostWindow_) kova::SendHostCommand(hostWindow_, "exit");
-        if (host_.process) WaitForSingleObject(host_.process, kPatienceMs);
-        Stop(host_);
-        RemoveDirectoryTree(dir_);
+        host_.WaitForExit(kPatienceMs);
+        host_.Kill();
+        RemoveTree(dir_);
     }
 
     // The operator's actions on the panel that open the editor.
@@ -232,14 +157,14 @@ protected:
             PostMessageA(panel_, WM_RBUTTONUP, 0, MAKELPARAM(8, 8));
             HWND menu = nullptr;
             ASSERT_TRUE(WaitUntil([&] {
-                menu = FindTopLevel(orvin_.pid, "#32768");
+                menu = FindTopLevel(orvin_.pid(), "#32768");
                 return menu && IsWindowVisible(menu);
             })) << "no menu on a right click";
             PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
             PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
         }
         ASSERT_TRUE(WaitUntil([&] {
-            editor_ = FindTopLevel(orvin_.pid, kWindowClass, kCaption);
+            editor_ = FindTopLevel(orvin_.pid(), kWindowClass, kCaption);
             return editor_ && IsWindowVisible(editor_) && !IsWindowVisible(panel_);
         })) << "the editor did not open in place of the panel";
         frame_ = GetDlgItem(editor_, kFrame1);
@@ -256,14 +181,14 @@ protected:
     // The message box that reports a failed OK, as Orvin shows it; nullptr if none comes.
     HWND WaitForMessageBox() const {
         HWND box = nullptr;
-        WaitUntil([&] { return (box = FindTopLevel(orvin_.pid, "#32770", kMessageCaption)) != nullptr; });
+        WaitUntil([&] { return (box = FindTopLevel(orvin_.pid(), "#32770", kMessageCaption)) != nullptr; });
         return box;
     }
 
     std::string Path(const std::string& name) const { return dir_ + "\\" + name; }
 
     std::string dir_;
-    Child host_, orvin_;
+    Process host_, orvin_;
     HWND hostWindow_ = nullptr, panel_ = nullptr, editor_ = nullptr, frame_ = nullptr;
 };
 
@@ -345,7 +270,7 @@ TEST_F(EditorInOrvin, CancelAndTheCloseBoxWriteNothingAndShowThePanel) {
         EXPECT_TRUE(BackAtThePanel()) << way.what;
         EXPECT_EQ(ReadFileBytes(Path("UA1ABC.cbr")), "earlier") << way.what;
         EXPECT_EQ(DirectoryEntries(dir_), (std::set<std::string>{"UA1ABC.cbr", "tmp.tmp"})) << way.what;
-        EXPECT_EQ(FindTopLevel(orvin_.pid, "#32770", kMessageCaption), nullptr) << way.what;
+        EXPECT_EQ(FindTopLevel(orvin_.pid(), "#32770", kMessageCaption), nullptr) << way.what;
     }
 }
 

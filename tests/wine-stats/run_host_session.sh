@@ -5,7 +5,7 @@
 # Usage: run_host_session.sh wine-run.sh stats-host.exe Stats.dll DATA_DIR
 set -uo pipefail
 wine_run=$1 host=$2 dll=$3 data=$4
-work=$(mktemp -d /tmp/velmor-host-session.XXXXXX)
+work=$(mktemp -d "${TMPDIR:-/tmp}/velmor-host-session.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 winpath() { echo "Z:$(sed 's|/|\\|g' <<<"$1")"; }
 
@@ -22,6 +22,8 @@ run_once() {
 
 for attempt in 1 2; do
   same_hour=0; run_once && same_hour=1
+  # The wrapper's word that this machine cannot run the 32-bit host at all (ctest: skipped).
+  if grep -a '^wine-run: skipped: ' "$work/out.txt"; then exit 0; fi
   tr -d '\r' <"$work/out.txt" >"$work/got.txt"
   if diff -u "$data/host-session.expected" "$work/got.txt" >"$work/diff.txt"; then
     echo "host session: ok ($(grep -c '^cdecl: .* esp unchanged' "$work/got.txt") calls, stack unchanged)"

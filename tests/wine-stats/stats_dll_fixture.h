@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "files.h"
 #include "host_exports.h"
 #include "stats_abi.h"
 
@@ -33,8 +34,11 @@ double OleDate(int y, int mo, int d, int h, int mi, int s = 0);
 COleDateTime NowUtc();
 int UtcHour();
 
-std::optional<std::string> ReadFileBytes(const std::string& path);
-bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// Files and modal windows: the helpers shared by the Wine tests.
+using wine_test::ReadFileBytes;
+using wine_test::RemoveTree;
+using wine_test::WriteFileBytes;
+
 // A fixture file of tests/data/stats.
 std::string Fixture(const std::string& name);
 

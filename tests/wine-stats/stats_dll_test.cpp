@@ -16,6 +16,8 @@
 namespace wine_stats {
 namespace {
 
+using wine_test::ModalDriver;
+
 // ---------------------------------------------------------------- exports
 
 TEST_F(StatsDll, EveryExportResolvesByBothNamesAndBothOrdinalsToOneAddress) {

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "window_support.h"
+
 namespace kova {
 namespace {
 
@@ -90,7 +92,7 @@ void DdeServer::OnInitiate(HWND client, LPARAM names) {
     c->self = CreateWindowExA(0, kConversationClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               instance_, nullptr);
     if (!c->self) return;
-    SetWindowLongPtrA(c->self, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    orvin::SetWindowObject(c->self, this);
     HWND self = c->self;
     conversations_.push_back(std::move(c));
     log_.Line("dde initiate");
@@ -101,7 +103,7 @@ void DdeServer::OnInitiate(HWND client, LPARAM names) {
 
 LRESULT CALLBACK DdeServer::ConversationProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
-    auto* server = reinterpret_cast<DdeServer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* server = orvin::WindowObject<DdeServer>(window);
     if (server && message >= WM_DDE_FIRST && message <= WM_DDE_LAST) {
         for (auto& c : server->conversations_)
             if (c->self == window) return server->OnConversationMessage(*c, message, wParam, lParam);
@@ -297,7 +299,7 @@ void DdeServer::Remove(HWND self) {
     if (it == conversations_.end()) return;
     std::unique_ptr<Conversation> gone = std::move(*it);
     conversations_.erase(it);
-    SetWindowLongPtrA(gone->self, GWLP_USERDATA, 0);
+    orvin::SetWindowObject(gone->self, nullptr);
     DestroyWindow(gone->self);
 }
 

@@ -27,6 +27,7 @@
 #include "control.h"
 #include "dde_server.h"
 #include "host_log.h"
+#include "window_support.h"
 
 namespace kova {
 namespace {
@@ -74,9 +75,7 @@ struct Host {
     HWND window = nullptr;
 };
 
-Host* HostOf(HWND window) {
-    return reinterpret_cast<Host*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
+Host* HostOf(HWND window) { return orvin::WindowObject<Host>(window); }
 
 bool RunCommand(Host& host, const std::string& command) {
     auto rest = [&](size_t from) { return command.size() > from ? command.substr(from) : std::string(); };
@@ -199,7 +198,7 @@ int Run(HINSTANCE instance, const Options& options) {
                                   WS_OVERLAPPEDWINDOW, 40, 40, 720, 480, nullptr, nullptr,
                                   instance, nullptr);
     if (!host.window) return 3;
-    SetWindowLongPtrA(host.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
+    orvin::SetWindowObject(host.window, &host);
     SetPropA(host.window, kStandInProp, reinterpret_cast<HANDLE>(1));
 
     host.app = new Application(host.log, options.mode, host.window);

@@ -16,10 +16,11 @@
 //   valid EXCH                           IsValidExchg0
 //   result                               GetResult0: score and text
 //   setname I | sets | exchgcount [A B C] | setup
-//   ui SPEC                              arm the modal-window driver for the next call
+//   ui SPEC                              arm the modal-window driver for the calls that follow
 //   cat FILE                             print a file's bytes
 //   reload                               unload and load the library again (fresh state)
 //
+// The commands and their argument lists are the table Host::kCommands.
 // Output: one line per call, "<Export> ... -> <result>", texts quoted with bytes outside
 // printable ASCII as \xNN; on 32-bit x86 also "cdecl: <Export> esp unchanged" per call.
 #include <windows.h>
@@ -105,49 +106,71 @@ bool ResolveAll(HMODULE dll, Exports& x) {
     return ok && shared;
 }
 
-// Splits a script line into tokens; nullopt tokens stand for @null.
-bool Tokenize(const std::string& line, std::vector<std::optional<std::string>>& out, std::string& error) {
-    out.clear();
-    std::size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r')) ++i;
-        if (i >= line.size() || line[i] == '#') break;
-        std::string token;
-        bool quoted = false;
-        while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r') {
-            if (line[i] != '"') {
-                token += line[i++];
-                continue;
-            }
-            quoted = true;
-            ++i;
-            while (i < line.size() && line[i] != '"') {
-                if (line[i] == '\\' && i + 1 < line.size()) {
-                    const char e = line[i + 1];
-                    if (e == 'x' && i + 3 < line.size()) {
-                        token += static_cast<char>(std::strtoul(line.substr(i + 2, 2).c_str(), nullptr, 16));
-                        i += 4;
-                    } else {
-                        token += e;
-                        i += 2;
-                    }
-                } else {
-                    token += line[i++];
+// A script line's tokens; nullopt stands for @null.
+using Tokens = std::vector<std::optional<std::string>>;
+
+// Splits a script line into tokens: blanks (space, tab, CR) separate them, '#' at the start
+// of a token ends the line, and "..." quotes part of a token (blanks kept; \xHH is one byte,
+// a backslash before any other character stands for that character). An unquoted @null is
+// a null pointer.
+class Tokenizer {
+public:
+    explicit Tokenizer(const std::string& line) : line_(line) {}
+
+    bool Split(Tokens& out, std::string& error) {
+        out.clear();
+        for (;;) {
+            SkipBlanks();
+            if (AtEnd() || line_[i_] == '#') return true;
+            std::string token;
+            bool quoted = false;
+            while (!AtEnd() && !IsBlank(line_[i_])) {
+                if (line_[i_] != '"') {
+                    token += line_[i_++];
+                    continue;
+                }
+                quoted = true;
+                if (!ReadQuoted(token)) {
+                    error = "unterminated quote";
+                    return false;
                 }
             }
-            if (i >= line.size()) {
-                error = "unterminated quote";
-                return false;
-            }
-            ++i;
+            if (!quoted && token == "@null")
+                out.emplace_back(std::nullopt);
+            else
+                out.emplace_back(std::move(token));
         }
-        if (!quoted && token == "@null")
-            out.emplace_back(std::nullopt);
-        else
-            out.emplace_back(token);
     }
-    return true;
-}
+
+private:
+    static bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+    bool AtEnd() const { return i_ >= line_.size(); }
+    void SkipBlanks() {
+        while (!AtEnd() && IsBlank(line_[i_])) ++i_;
+    }
+
+    // Reads from an opening '"' past its closing one, appending the text between.
+    bool ReadQuoted(std::string& token) {
+        ++i_;
+        while (!AtEnd() && line_[i_] != '"') {
+            if (line_[i_] != '\\' || i_ + 1 >= line_.size()) {
+                token += line_[i_++];
+            } else if (line_[i_ + 1] == 'x' && i_ + 3 < line_.size()) {
+                token += static_cast<char>(std::strtoul(line_.substr(i_ + 2, 2).c_str(), nullptr, 16));
+                i_ += 4;
+            } else {
+                token += line_[i_ + 1];
+                i_ += 2;
+            }
+        }
+        if (AtEnd()) return false;
+        ++i_;
+        return true;
+    }
+
+    const std::string& line_;
+    std::size_t i_ = 0;
+};
 
 const char* Ptr(const std::optional<std::string>& s) { return s ? s->c_str() : nullptr; }
 
@@ -215,62 +238,82 @@ public:
     }
 
     // Runs one script line; false on a malformed line.
-    bool Run(const std::string& line) {
-        std::vector<std::optional<std::string>> t;
-        std::string error;
-        if (!Tokenize(line, t, error)) return Fail(line, error);
-        if (t.empty()) return true;
-        if (!t[0]) return Fail(line, "missing command");
-        const std::string cmd = *t[0];
+    bool Run(const std::string& line);
+
+private:    // The script's commands. Each handler gets the whole line's tokens (the command first),
+    // already checked against its argument list in kCommands.
+    bool RunReset(const Tokens& t) { return Reset(std::atoi(t[1]->c_str()), t[2]); }
+    bool RunAdif(const Tokens& t) { return Adif(*t[1]); }
+    bool RunAdd(const Tokens& t) { return Add(t); }
+    bool RunRemove(const Tokens& t) { return Remove(t[1], t[2], t[3]); }
+    bool RunCheck(const Tokens& t) { return Check(t[1], t[2], t[3]); }
+    bool RunValid(const Tokens& t) {
+        const int r = CallChecked("IsValidExchg0", x_.isValidExchg, Ptr(t[1]), "", "", "", 0, 0, 0);
+        std::printf("IsValidExchg0 %s -> %d\n", QuoteOrNull(Ptr(t[1])).c_str(), r);
+        return true;
+    }
+    bool RunResult(const Tokens&) { return Result(); }
+    bool RunSetName(const Tokens& t) {
+        const int i = std::atoi(t[1]->c_str());
+        const char* name = CallChecked("GetSetName", x_.getSetName, i);
+        std::printf("GetSetName %d -> %s\n", i, QuoteOrNull(name).c_str());
+        return true;
+    }
+    bool RunSets(const Tokens&) {
+        std::printf("GetNumberOfSets -> %d\n", CallChecked("GetNumberOfSets", x_.getNumberOfSets));
+        return true;
+    }
+    bool RunExchgCount(const Tokens& t) {
+        // Without arguments the three texts are empty.
         auto arg = [&t](std::size_t i) -> std::optional<std::string> {
             return i < t.size() ? t[i] : std::optional<std::string>("");
         };
-        std::fflush(stdout);
-        if (cmd == "reset" && t.size() == 3 && t[1]) return Reset(std::atoi(t[1]->c_str()), t[2]);
-        if (cmd == "adif" && t.size() == 2 && t[1]) return Adif(*t[1]);
-        if (cmd == "add") return Add(t);
-        if (cmd == "remove" && t.size() == 4) return Remove(t[1], t[2], t[3]);
-        if (cmd == "check" && t.size() == 4) return Check(t[1], t[2], t[3]);
-        if (cmd == "valid" && t.size() == 2) {
-            const int r = CallChecked("IsValidExchg0", x_.isValidExchg, Ptr(t[1]), "", "", "", 0, 0, 0);
-            std::printf("IsValidExchg0 %s -> %d\n", QuoteOrNull(Ptr(t[1])).c_str(), r);
-            return true;
-        }
-        if (cmd == "result" && t.size() == 1) return Result();
-        if (cmd == "setname" && t.size() == 2 && t[1]) {
-            const int i = std::atoi(t[1]->c_str());
-            const char* name = CallChecked("GetSetName", x_.getSetName, i);
-            std::printf("GetSetName %d -> %s\n", i, QuoteOrNull(name).c_str());
-            return true;
-        }
-        if (cmd == "sets" && t.size() == 1) {
-            std::printf("GetNumberOfSets -> %d\n", CallChecked("GetNumberOfSets", x_.getNumberOfSets));
-            return true;
-        }
-        if (cmd == "exchgcount" && (t.size() == 1 || t.size() == 4)) {
-            const int r = CallChecked("GetExchgCount0", x_.getExchgCount, Ptr(arg(1)), Ptr(arg(2)), Ptr(arg(3)));
-            std::printf("GetExchgCount0 -> %d\n", r);
-            return true;
-        }
-        if (cmd == "setup" && t.size() == 1) {
-            CallChecked("SetupSet0", x_.setupSet);
-            std::printf("SetupSet0 -> done\n");
-            return true;
-        }
-        if (cmd == "ui" && t.size() == 2 && t[1]) {
-            ArmUiDriver(*t[1]);
-            return true;
-        }
-        if (cmd == "cat" && t.size() == 2 && t[1]) return Cat(*t[1]);
-        if (cmd == "reload" && t.size() == 1) {
-            FreeLibrary(dll_);
-            dll_ = nullptr;
-            return Load();
-        }
-        return Fail(line, "unknown command or wrong number of arguments");
+        const int r = CallChecked("GetExchgCount0", x_.getExchgCount, Ptr(arg(1)), Ptr(arg(2)), Ptr(arg(3)));
+        std::printf("GetExchgCount0 -> %d\n", r);
+        return true;
+    }
+    bool RunSetup(const Tokens&) {
+        CallChecked("SetupSet0", x_.setupSet);
+        std::printf("SetupSet0 -> done\n");
+        return true;
+    }
+    // The driver stays armed for every later call, until the next "ui" line replaces it.
+    bool RunUi(const Tokens& t) {
+        ArmUiDriver(*t[1]);
+        return true;
+    }
+    bool RunCat(const Tokens& t) { return Cat(*t[1]); }
+    bool RunReload(const Tokens&) {
+        FreeLibrary(dll_);
+        dll_ = nullptr;
+        return Load();
     }
 
-private:
+    // | letter | argument                              |
+    // |--------|---------------------------------------|
+    // | T      | a text (@null is refused)             |
+    // | n      | a text or @null                       |
+    // | *      | any number of arguments (alone)       |
+    struct Command {
+        const char* name;
+        const char* arguments;    // one letter per argument, see above
+        const char* alternative;  // a second accepted argument list, or nullptr
+        bool (Host::*run)(const Tokens&);
+    };
+    static const Command kCommands[];
+
+    static bool Matches(const char* arguments, const Tokens& t) {
+        if (std::strcmp(arguments, "*") == 0) return true;
+        if (t.size() != std::strlen(arguments) + 1) return false;
+        for (std::size_t i = 1; i < t.size(); ++i)
+            if (arguments[i - 1] == 'T' && !t[i]) return false;
+        return true;
+    }
+    static bool Accepts(const Command& c, const Tokens& t) {
+        return Matches(c.arguments, t) || (c.alternative && Matches(c.alternative, t));
+    }
+
+
     static bool Fail(const std::string& line, const std::string& why) {
         std::printf("script: %s: %s\n", why.c_str(), line.c_str());
         return false;
@@ -339,7 +382,7 @@ private:
         return true;
     }
 
-    bool Add(const std::vector<std::optional<std::string>>& t) {
+    bool Add(const Tokens& t) {
         QsoArgs q;
         q.own = ownCall_;
         for (std::size_t i = 1; i < t.size(); ++i) {
@@ -474,6 +517,36 @@ private:
     Exports x_;
     std::string ownCall_;
 };
+
+// The script language: command, its arguments (see Host::Command), what runs it.
+const Host::Command Host::kCommands[] = {
+    {"reset", "Tn", nullptr, &Host::RunReset},
+    {"adif", "T", nullptr, &Host::RunAdif},
+    {"add", "*", nullptr, &Host::RunAdd},
+    {"remove", "nnn", nullptr, &Host::RunRemove},
+    {"check", "nnn", nullptr, &Host::RunCheck},
+    {"valid", "n", nullptr, &Host::RunValid},
+    {"result", "", nullptr, &Host::RunResult},
+    {"setname", "T", nullptr, &Host::RunSetName},
+    {"sets", "", nullptr, &Host::RunSets},
+    {"exchgcount", "", "nnn", &Host::RunExchgCount},
+    {"setup", "", nullptr, &Host::RunSetup},
+    {"ui", "T", nullptr, &Host::RunUi},
+    {"cat", "T", nullptr, &Host::RunCat},
+    {"reload", "", nullptr, &Host::RunReload},
+};
+
+bool Host::Run(const std::string& line) {
+    Tokens t;
+    std::string error;
+    if (!Tokenizer(line).Split(t, error)) return Fail(line, error);
+    if (t.empty()) return true;
+    if (!t[0]) return Fail(line, "missing command");
+    std::fflush(stdout);
+    for (const Command& c : kCommands)
+        if (*t[0] == c.name && Accepts(c, t)) return (this->*c.run)(t);
+    return Fail(line, "unknown command or wrong number of arguments");
+}
 
 }  // namespace
 

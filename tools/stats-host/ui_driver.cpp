@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "window_support.h"
+
 namespace {
 
 // Control ID of the text in a message box, and of static labels in a dialog template.
@@ -144,23 +146,6 @@ std::deque<std::string> splitSteps(const std::string& script) {
     return steps;
 }
 
-std::string windowText(HWND hwnd) {
-    const int length = GetWindowTextLengthA(hwnd);
-    if (length <= 0) return {};
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(hwnd, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return text;
-}
-
-std::wstring windowTextW(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = GetWindowTextW(hwnd, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    return text;
-}
 
 std::string className(HWND hwnd) {
     char name[64] = {};
@@ -204,11 +189,11 @@ void press(HWND dlg, int id) {
 }
 
 void dump(HWND dlg) {
-    report("ui: caption=" + escapeBytes(windowText(dlg)));
-    report("ui: caption.w=" + escapeWide(windowTextW(dlg)));
+    report("ui: caption=" + escapeBytes(orvin::WindowText(dlg)));
+    report("ui: caption.w=" + escapeWide(orvin::WindowTextW(dlg)));
     for (HWND c : children(dlg)) {
         const int id = GetDlgCtrlID(c) & 0xFFFF;
-        const std::string text = escapeBytes(windowText(c));
+        const std::string text = escapeBytes(orvin::WindowText(c));
         if (id == kStaticId) {
             report("ui: label=" + text);
             continue;
@@ -294,7 +279,7 @@ Next runStep(HWND dlg, const std::string& step) {
         else SetFocus(control);
     } else if (verb == "wide" && !arg.empty()) {
         HWND control = GetDlgItem(dlg, std::stoi(arg));
-        report("ui: " + arg + ".w=" + escapeWide(control ? windowTextW(control) : std::wstring()));
+        report("ui: " + arg + ".w=" + escapeWide(control ? orvin::WindowTextW(control) : std::wstring()));
     } else if (verb == "key") {
         if (!postKey(arg)) report("ui: error: cannot press " + arg);
         return Next::Yield;
@@ -323,8 +308,8 @@ Next runStep(HWND dlg, const std::string& step) {
 void answerBox(HWND box) {
     Driver& d = driver();
     if (!d.answeredBoxes.insert(box).second) return;  // already answered, still closing
-    report("ui: msgbox " + escapeBytes(windowText(box)) + ": " +
-           escapeBytes(windowText(GetDlgItem(box, kStaticId))));
+    report("ui: msgbox " + escapeBytes(orvin::WindowText(box)) + ": " +
+           escapeBytes(orvin::WindowText(GetDlgItem(box, kStaticId))));
     press(box, IDOK);
 }
 
@@ -361,7 +346,7 @@ void tick() {
     }
     if (!found.dialog) return;
     if (d.steps.empty()) {
-        report("ui: unexpected dialog " + escapeBytes(windowText(found.dialog)));
+        report("ui: unexpected dialog " + escapeBytes(orvin::WindowText(found.dialog)));
         press(found.dialog, IDCANCEL);
         return;
     }

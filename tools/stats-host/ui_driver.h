@@ -5,8 +5,10 @@
 #include <string>
 
 // Arms a thread timer on the calling thread that answers the modal windows shown during the
-// next export call, as `script` says, and reports what it saw as lines beginning "ui: ".
-// The timer stays until DisarmUiDriver, so one call may show several windows in turn.
+// export calls that follow, as `script` says, and reports what it saw as lines beginning
+// "ui: ". The timer stays until DisarmUiDriver or the next ArmUiDriver, so one call may show
+// several windows in turn. stats-host never disarms: its next "ui" line arms afresh, which
+// first reports the steps the earlier script had left.
 //
 // `script` is a list of steps separated by ';' (blanks around a step are ignored). Step texts
 // take the escapes \r \n \t \\ \; and \xHH (one byte, e.g. a code page 1251 letter).
@@ -33,8 +35,8 @@
 // <caption>") and cancelled, so a missing step cannot hang the host.
 void ArmUiDriver(const std::string& script);
 
-// Stops the timer once the export call has returned; reports "ui: steps left: <n> (<step>)"
-// when the windows the script expected never came.
+// Stops the timer (the dialog tests call it after each export call); reports "ui: steps
+// left: <n> (<step>)" when the windows the script expected never came.
 void DisarmUiDriver();
 
 // Where report lines go (without line end); by default to stdout, one per line, flushed.

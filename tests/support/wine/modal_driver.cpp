@@ -1,9 +1,9 @@
-// The tests' modal-window driver.
+// Answers the modal windows an export or a program shows, from a thread timer.
 #include "modal_driver.h"
 
 #include <algorithm>
 
-namespace wine_stats {
+namespace wine_test {
 
 namespace {
 ModalDriver* g_active = nullptr;  // thread timers carry no context of their own
@@ -50,4 +50,4 @@ void CALLBACK ModalDriver::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     EnumWindows(&ModalDriver::OnWindow, reinterpret_cast<LPARAM>(g_active));
 }
 
-}  // namespace wine_stats
+}  // namespace wine_test

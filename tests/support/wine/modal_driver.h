@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace wine_stats {
+namespace wine_test {
 
 struct SeenWindow {
     std::string caption;
@@ -34,4 +34,4 @@ private:
     std::vector<HWND> answered_;
 };
 
-}  // namespace wine_stats
+}  // namespace wine_test
