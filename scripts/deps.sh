@@ -15,6 +15,9 @@ packages=(
   llvm-14                                                # llvm-undname: checks the decorated export names
   wine64 fonts-wine locales                              # running the Windows binaries (code page 1251)
   xvfb xdotool x11-apps netpbm                           # the tests' X display and screenshots
+  libcli11-dev                                           # velmor's command line (header-only)
+  libsqlite3-dev                                         # velmor crosscheck --sqlite
+  chromium                                               # the results page tested in a real browser
 )
 
 is_root() { [ "$(id -u)" = 0 ]; }

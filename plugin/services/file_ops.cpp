@@ -94,15 +94,21 @@ std::string ReplaceFile(const FileOps& ops, const std::string& path, const std::
     return {};
 }
 
-std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path) {
-    std::string reason;
+std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path,
+                                         std::string& reason) {
     std::FILE* f = ops.open(path, "rb", reason);
     if (f == nullptr) return std::nullopt;
     std::string content;
     const bool read = ops.readAll(f, content);
     const bool closed = ops.close(f, reason);
+    if (!read) reason = "read error";
     if (!read || !closed) return std::nullopt;
     return content;
+}
+
+std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path) {
+    std::string reason;
+    return ReadWholeFile(ops, path, reason);
 }
 
 }  // namespace velmor

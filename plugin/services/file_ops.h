@@ -60,5 +60,8 @@ std::string ReplaceFile(const FileOps& ops, const std::string& path, const std::
 
 // The whole content of `path`, binary; nullopt when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path);
+// The same, with the system's reason (never empty) when it fails.
+std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path,
+                                         std::string& reason);
 
 }  // namespace velmor
