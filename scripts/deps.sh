@@ -10,6 +10,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev valgrind
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14
+  clang libfuzzer-14-dev libclang-rt-14-dev
   wine64 xvfb xdotool x11-apps netpbm fonts-wine locales openbox
 )
 

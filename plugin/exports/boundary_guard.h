@@ -61,6 +61,16 @@ inline void traceError(TraceSink sink, const char* where, const char* call,
     trace(sink, where, what.c_str());
 }
 
+// Copies `length` bytes of `text` and a terminating zero into the host's buffer of `size`
+// bytes, cut to size - 1 bytes when longer; nothing past the buffer is written.
+inline void copyToHostBuffer(const char* text, std::size_t length, char* buffer,
+                             std::size_t size) noexcept {
+    if (buffer == nullptr || size == 0) return;
+    const std::size_t n = length < size - 1 ? length : size - 1;
+    for (std::size_t i = 0; i < n; ++i) buffer[i] = text[i];
+    buffer[n] = '\0';
+}
+
 // Runs `body` and returns its answer; when it throws, whatever it throws, traces the export
 // and the exception's text and returns `fallback`, the export's safe answer.
 template <typename R, typename Body>

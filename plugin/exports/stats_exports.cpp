@@ -73,10 +73,7 @@ velmor::QsoFields Fields(const char* ownCall, const char* call, const COleDateTi
 // Copies `text` with its terminating zero into the host's buffer of `size` bytes, cut to
 // size - 1 bytes when longer; nothing past the buffer is written.
 void CopyBounded(const std::string& text, char* buffer, std::size_t size) {
-    if (buffer == nullptr || size == 0) return;
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
+    velmor::boundary::copyToHostBuffer(text.data(), text.size(), buffer, size);
 }
 
 const char kEmptyText[] = "";
