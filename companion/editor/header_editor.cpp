@@ -7,7 +7,7 @@
 #include "dde_link.h"
 #include "form2_controls.h"
 #include "header_file.h"
-#include "win32_log_files.h"
+#include "win32_files.h"
 
 namespace orvin {
 
@@ -306,7 +306,7 @@ HeaderFields HeaderEditor::CollectFields() {
 }
 
 void HeaderEditor::OnOk() {
-    Win32LogFiles files;
+    StdioLogFiles files(velmor::win32::Win32FileOps());
     if (SaveLogFile(CollectFields(), files) == SaveResult::Written) {
         ReturnToPanel();
         return;

@@ -1,9 +1,7 @@
 // Builds and writes the header editor's submission file (portable; no Windows headers).
 #include "header_file.h"
 
-#include <cstdio>
-
-#include "names/file_name.h"
+#include "services/file_name.h"
 
 namespace orvin {
 
@@ -96,32 +94,11 @@ SaveResult SaveLogFile(const HeaderFields& fields, LogFiles& files) {
 }
 
 std::optional<std::string> StdioLogFiles::readFile(const std::string& name) {
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (!file) return std::nullopt;
-    std::string content;
-    char buffer[16384];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) content.append(buffer, got);
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed) return std::nullopt;
-    return content;
+    return velmor::ReadWholeFile(ops_, name);
 }
 
 bool StdioLogFiles::replaceFile(const std::string& name, const std::string& bytes) {
-    const std::string temp = name + ".part";
-    std::FILE* file = std::fopen(temp.c_str(), "wb");
-    if (!file) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    ok = std::fflush(file) == 0 && ok;
-    ok = std::fclose(file) == 0 && ok;
-    if (ok) ok = moveOver(temp, name);
-    if (!ok) std::remove(temp.c_str());
-    return ok;
-}
-
-bool StdioLogFiles::moveOver(const std::string& from, const std::string& to) {
-    return std::rename(from.c_str(), to.c_str()) == 0;
+    return velmor::ReplaceFile(ops_, name, bytes).empty();
 }
 
 }  // namespace orvin

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "services/file_ops.h"
+
 namespace orvin {
 
 // The form's values as the operator left them, byte for byte (system code page).
@@ -97,17 +99,18 @@ enum class SaveResult {
 // other than Written leaves an earlier log file untouched.
 SaveResult SaveLogFile(const HeaderFields& fields, LogFiles& files);
 
-// LogFiles on the C library, for any platform. The final step, moving the written
-// temporary file over the target, is virtual: the Windows side replaces an existing file
-// there (rename() does not on Windows).
+// LogFiles on the portable file helpers, for any platform: the C library's steps by
+// default; Orvin.exe hands in the Win32 table, whose final step replaces an existing file
+// (rename() does not on Windows).
 class StdioLogFiles : public LogFiles {
 public:
+    explicit StdioLogFiles(const velmor::FileOps& ops = velmor::StdioFileOps()) : ops_(ops) {}
     std::optional<std::string> readFile(const std::string& name) override;
+    // velmor::ReplaceFile: "<name>.tmp" first, then moved over `name`.
     bool replaceFile(const std::string& name, const std::string& bytes) override;
 
-protected:
-    // Moves `from` over `to`, replacing `to` if it exists.
-    virtual bool moveOver(const std::string& from, const std::string& to);
+private:
+    velmor::FileOps ops_;
 };
 
 }  // namespace orvin

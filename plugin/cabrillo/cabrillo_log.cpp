@@ -2,7 +2,7 @@
 #include "cabrillo/cabrillo_log.h"
 
 #include "log/contest_rules.h"
-#include "names/file_name.h"
+#include "services/file_name.h"
 
 namespace velmor {
 
@@ -55,9 +55,8 @@ std::string cabrilloBaseName(const std::string& ownCall) {
 }
 
 std::string_view cabrilloModeLabel(const std::string& mode) {
-    for (const auto& m : rules::kModes)
-        if (m.hostName == mode) return m.cabrilloLabel;
-    return {};
+    const rules::ModeRule* rule = rules::findMode(mode);
+    return rule != nullptr ? rule->cabrilloLabel : std::string_view();
 }
 
 namespace {
@@ -98,27 +97,45 @@ void CCabrilloLog::AddQsoLine(const std::string& call, std::int32_t freqKHz,
     qsoLines.push_back(std::move(line));
 }
 
+void CCabrilloLog::AddQso(const CInfo& r) {
+    AddQsoLine(r.call, static_cast<std::int32_t>(r.freqKHz), std::string(cabrilloModeLabel(r.mode)),
+               r.time, r.rstSent, r.exchSent, r.rstRcvd, r.exchRcvd);
+}
+
+std::string headerValue(const StationField& field, const std::string& plain) {
+    if (!field.multiLine) return plain;
+    return tagLineBreaks(escapeLineBreaks(plain), field.cabrilloTag);
+}
+
+namespace {
+// The header lines that are not station details, by line number.
+constexpr int kHeaderLines = 14;
+constexpr int kScoreLine = 7;
+struct FixedLine {
+    int line;
+    const char* text;
+};
+constexpr FixedLine kFixedLines[] = {
+    {1, "START-OF-LOG: 3.0"},
+    {2, "CONTEST: Velmor "},
+    {9, "CREATED-BY: Kova "},
+};
+}  // namespace
+
 std::string CCabrilloLog::buildLog(std::int32_t claimedScore, const std::string* extraHeader) const {
     std::string out;
-    auto headerLine = [&out](const char* tag, const std::string& value) {
-        out += tag;
-        out += value;
+    for (int line = 1; line <= kHeaderLines; ++line) {
+        for (const FixedLine& fixed : kFixedLines)
+            if (fixed.line == line) out += fixed.text;
+        if (line == kScoreLine) out += "CLAIMED-SCORE: " + std::to_string(claimedScore);
+        for (const StationField& f : kStationFields) {
+            if (f.headerLine != line) continue;
+            out += f.cabrilloTag;
+            out += ": ";
+            out += headerValue(f, this->*f.member);
+        }
         out += "\r\n";
-    };
-    out += "START-OF-LOG: 3.0\r\n";
-    out += "CONTEST: Velmor \r\n";
-    headerLine("CALLSIGN: ", callsign);
-    headerLine("CATEGORY-OPERATOR: ", categoryOperator);
-    headerLine("CATEGORY: ", category);
-    headerLine("LOCATION: ", location);
-    headerLine("CLAIMED-SCORE: ", std::to_string(claimedScore));
-    headerLine("CLUB: ", club);
-    out += "CREATED-BY: Kova \r\n";
-    headerLine("EMAIL: ", email);
-    headerLine("NAME: ", name);
-    headerLine("ADDRESS: ", address);
-    headerLine("OPERATORS: ", operators);
-    headerLine("SOAPBOX: ", soapbox);
+    }
     if (extraHeader != nullptr && !extraHeader->empty()) {
         out += *extraHeader;
         // A last line without its line end would swallow the first QSO line.

@@ -6,8 +6,10 @@
 #include <string_view>
 #include <vector>
 
+#include "cabrillo/station_details.h"
+#include "log/cinfo.h"
 #include "log/ole_date.h"
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor {
 
@@ -49,10 +51,12 @@ namespace velmor {
 // | 70-72   | RST received                 | left-aligned in 3            |
 // | 74 on   | exchange received            | as is                        |
 //
-// Multi-line header values (address, operators, soapbox) are kept in three forms:
-//   plain     real line breaks, as the dialog shows them;
+// The header lines 3-14 come from the station-details table (station_details.h, column
+// "line"); lines 1, 2 and 9 are fixed and line 7 is the score. The details are kept plain;
+// multi-line values (address, operators, soapbox) take two more forms only where written:
 //   escaped   in the settings file: CR as "<CR>", LF as "<LF>" (one INI line);
-//   tagged    for the file: each "<CR>" becomes "\r\n<TAG>: " and each "<LF>" vanishes.
+//   tagged    in the file: the escaped form with each "<CR>" made "\r\n<TAG>: " and each
+//             "<LF>" dropped.
 namespace cabrillo {
 inline constexpr std::string_view kExtraHeaderFile = "cabrillo.ini";
 inline constexpr std::string_view kExtension = ".cbr";
@@ -60,22 +64,8 @@ inline constexpr std::string_view kDefaultBaseName = "VARDO";
 inline constexpr std::string_view kProducedPrefix = "File produced: ";
 inline constexpr std::string_view kNotProducedPrefix = "File not produced: ";
 
-// Keys of the settings file.
-inline constexpr const char* kKeyOperators = "Operators";
-inline constexpr const char* kKeyName = "Name";
-inline constexpr const char* kKeyLocation = "Location";
-inline constexpr const char* kKeyAddress = "Address";
-inline constexpr const char* kKeyClaimed = "Claimed";
-inline constexpr const char* kKeyEmail = "Email";
-inline constexpr const char* kKeyClub = "Club";
-inline constexpr const char* kKeySoapBox = "SoapBox";
-inline constexpr const char* kKeyCategory = "Category";
-inline constexpr const char* kKeyContest = "Contest";
-
-// Values the dialog always opens with.
-inline constexpr const char* kContest = "Velmor";
-inline constexpr const char* kCategoryOperator = "SINGLE-OP";
-inline constexpr const char* kCategory = "A1";
+// The settings key the score report writes (the station-details table's "claimed" row).
+inline constexpr const char* kKeyClaimed = stationField(&StationDetails::claimed)->settingsKey;
 }  // namespace cabrillo
 
 // `text` with every occurrence of `find` replaced by `replacement`, searching left to right;
@@ -100,11 +90,10 @@ std::string cabrilloBaseName(const std::string& ownCall);
 // empty for any other text.
 std::string_view cabrilloModeLabel(const std::string& mode);
 
-class CCabrilloLog {
+// The header details (plain, as the dialog shows them), the file's base name and the
+// finished QSO lines.
+class CCabrilloLog : public StationDetails {
 public:
-    // Header details (multi-line ones in tagged form once the dialog was confirmed).
-    std::string callsign, name, address, claimed, contest, email, club, soapbox, operators,
-        category, categoryOperator, location;
     std::string baseName;                 // file name without ".cbr"
     std::vector<std::string> qsoLines;    // each ends in CR LF
 
@@ -113,6 +102,10 @@ public:
                     const OleDateTime& time, const std::string& rstSent, const std::string& exchSent,
                     const std::string& rstRcvd, const std::string& exchRcvd);
 
+    // A stored QSO as a "QSO:" line: its columns taken from the record, its mode as the
+    // Cabrillo label (cabrilloModeLabel).
+    void AddQso(const CInfo& qso);
+
     // The whole file's bytes: header lines, "cabrillo.ini" content (if any), QSO lines, end.
     std::string buildLog(std::int32_t claimedScore, const std::string* extraHeader) const;
 
@@ -120,14 +113,12 @@ public:
     // "File produced: <name>" on success, a plain failure text otherwise.
     std::string WriteLog(FileSystem& files, std::int32_t claimedScore) const;
 
-    // Station-details step: base name, stored settings, the dialog, and on OK the writes
-    // and the tagged form. Returns true when the operator confirmed.
+    // Station-details step: base name, stored settings, the dialog, and on OK the writes.
+    // Returns true when the operator confirmed.
     bool EditStationDetails(const std::string& ownCall, SettingsStore& settings, Ui& ui);
-
-private:
-    // Multi-line fields (address, operators, soapbox): plain -> escaped -> tagged.
-    void escapeMultiLineFields();
-    void tagMultiLineFields();
 };
+
+// A header value as the file carries it: multi-line values as tagged lines.
+std::string headerValue(const StationField& field, const std::string& plain);
 
 }  // namespace velmor

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor {
 

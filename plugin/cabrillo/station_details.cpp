@@ -1,91 +1,57 @@
 // The station-details step: settings into the dialog, its answers into settings and header.
+#include <algorithm>
+#include <array>
+
 #include "cabrillo/cabrillo_log.h"
 
 namespace velmor {
 
 namespace {
-const std::string kTagAddress = "ADDRESS";
-const std::string kTagOperators = "OPERATORS";
-const std::string kTagSoapBox = "SOAPBOX";
+// The table's rows sorted by one of its order columns, rows with order 0 left out.
+template <typename Order>
+std::array<const StationField*, kStationFieldCount> inOrder(Order order, std::size_t& count) {
+    std::array<const StationField*, kStationFieldCount> rows{};
+    count = 0;
+    for (const StationField& f : kStationFields)
+        if (order(f) != 0) rows[count++] = &f;
+    std::sort(rows.begin(), rows.begin() + count,
+              [&](const StationField* a, const StationField* b) { return order(*a) < order(*b); });
+    return rows;
+}
 }  // namespace
 
-void CCabrilloLog::escapeMultiLineFields() {
-    address = escapeLineBreaks(address);
-    operators = escapeLineBreaks(operators);
-    soapbox = escapeLineBreaks(soapbox);
-}
-
-void CCabrilloLog::tagMultiLineFields() {
-    soapbox = tagLineBreaks(soapbox, kTagSoapBox);
-    address = tagLineBreaks(address, kTagAddress);
-    operators = tagLineBreaks(operators, kTagOperators);
-}
-
 bool CCabrilloLog::EditStationDetails(const std::string& ownCall, SettingsStore& settings, Ui& ui) {
-    namespace c = cabrillo;
-    callsign = ownCall;
     // The file name follows the host's own call, not what the operator types as CALLSIGN.
     baseName = cabrilloBaseName(ownCall);
 
-    // Reads in this order; a missing file or key gives the default.
-    operators = unescapeLineBreaks(settings.read(c::kKeyOperators, ownCall));
-    name = settings.read(c::kKeyName, "");
-    location = settings.read(c::kKeyLocation, "");
-    address = unescapeLineBreaks(settings.read(c::kKeyAddress, ""));
-    claimed = settings.read(c::kKeyClaimed, "");
-    contest = c::kContest;
-    categoryOperator = c::kCategoryOperator;
-    category = c::kCategory;
-    email = settings.read(c::kKeyEmail, "");
-    club = settings.read(c::kKeyClub, "");
-    soapbox = unescapeLineBreaks(settings.read(c::kKeySoapBox, ""));
+    for (const StationField& f : kStationFields) {
+        if (f.source == FieldSource::OwnCall) this->*f.member = ownCall;
+        if (f.source == FieldSource::Fixed) this->*f.member = f.fixedValue;
+    }
+    // Stored values, read in the table's read order; a missing file or key gives the default.
+    std::size_t count = 0;
+    const auto reads = inOrder([](const StationField& f) { return f.readOrder; }, count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const StationField& f = *reads[i];
+        const std::string fallback = f.source == FieldSource::SettingsOrOwnCall ? ownCall : "";
+        const std::string stored = settings.read(f.settingsKey, fallback);
+        this->*f.member = f.multiLine ? unescapeLineBreaks(stored) : stored;
+    }
 
-    StationDetails details;
-    details.callsign = callsign;
-    details.claimed = claimed;
-    details.club = club;
-    details.category = category;
-    details.contest = contest;
-    details.email = email;
-    details.name = name;
-    details.operators = operators;
-    details.soapbox = soapbox;
-    details.address = address;
-    details.categoryOperator = categoryOperator;
-    details.location = location;
-
+    StationDetails details = *this;
     const bool confirmed = ui.editStationDetails(details);
     if (confirmed) {
-        // What the operator typed as CLAIMED is discarded: the score report owns that key.
-        callsign = details.callsign;
-        operators = details.operators;
-        category = details.category;
-        categoryOperator = details.categoryOperator;
-        location = details.location;
-        name = details.name;
-        address = details.address;
-        contest = details.contest;
-        email = details.email;
-        club = details.club;
-        soapbox = details.soapbox;
-    }
-
-    escapeMultiLineFields();
-    if (confirmed) {
-        settings.write(c::kKeyOperators, operators);
-        settings.write(c::kKeyName, name);
-        settings.write(c::kKeyAddress, address);
-        settings.write(c::kKeyCategory, category);
-        settings.write(c::kKeyContest, contest);
-        settings.write(c::kKeyEmail, email);
-        settings.write(c::kKeyClub, club);
-        settings.write(c::kKeyLocation, location);
-        settings.write(c::kKeySoapBox, soapbox);
+        for (const StationField& f : kStationFields)
+            if (f.takenFromDialog) this->*f.member = details.*f.member;
+        const auto writes = inOrder([](const StationField& f) { return f.writeOrder; }, count);
+        for (std::size_t i = 0; i < count; ++i) {
+            const StationField& f = *writes[i];
+            const std::string& value = this->*f.member;
+            settings.write(f.settingsKey, f.multiLine ? escapeLineBreaks(value) : value);
+        }
     }
     // A cancelled dialog still leaves the stored details ready for the writer (the next
-    // score request writes the file while Cabrillo output stays on), so that the file
-    // never carries bare line breaks in its header.
-    tagMultiLineFields();
+    // score request writes the file while Cabrillo output stays on).
     qsoLines.clear();
     return confirmed;
 }

@@ -9,7 +9,8 @@
 
 namespace {
 
-// How a control trades its text with its member.
+// How a control trades its text with its member (velmor::FieldControl, from the table of
+// station-details fields):
 //
 // | kind      | when the dialog opens                                  | on OK              |
 // |-----------|--------------------------------------------------------|--------------------|
@@ -17,7 +18,28 @@ namespace {
 // | MultiLine | the member's text, every line break made CR LF         | the edit's text    |
 // | Combo     | first list item beginning with the text (any case)     | the edit part's    |
 // |           | is selected; if none does, the text goes into the edit | text               |
-enum class Kind { Edit, MultiLine, Combo };
+using velmor::FieldControl;
+using velmor::kStationFields;
+using velmor::StationDetails;
+
+// The resource script names the controls by the IDs of station_dialog_ids.h; the table of
+// fields holds the same numbers. A mismatch stops the build here.
+constexpr int controlOf(std::string StationDetails::*member) {
+    return velmor::stationField(member)->controlId;
+}
+static_assert(controlOf(&StationDetails::location) == IDC_LOCATION);
+static_assert(controlOf(&StationDetails::soapbox) == IDC_SOAPBOX);
+static_assert(controlOf(&StationDetails::address) == IDC_ADDRESS);
+static_assert(controlOf(&StationDetails::email) == IDC_EMAIL);
+static_assert(controlOf(&StationDetails::club) == IDC_CLUB);
+static_assert(controlOf(&StationDetails::operators) == IDC_OPERATORS);
+static_assert(controlOf(&StationDetails::name) == IDC_NAME);
+static_assert(controlOf(&StationDetails::claimed) == IDC_CLAIMED);
+static_assert(controlOf(&StationDetails::contest) == IDC_CONTEST);
+static_assert(controlOf(&StationDetails::callsign) == IDC_CALLSIGN);
+static_assert(controlOf(&StationDetails::category) == IDC_CATEGORY);
+static_assert(controlOf(&StationDetails::categoryOperator) == IDC_CATEGORY_OPERATOR);
+static_assert(velmor::kStationFieldCount == 12);
 
 // The dialog's twelve members are the station details themselves.
 class Cabrillo : public velmor::StationDetails {
@@ -38,28 +60,6 @@ private:
     BOOL OnCommand(HWND dlg, int id);
     void LoadControls(HWND dlg) const;
     void SaveControls(HWND dlg);
-
-    struct Field {
-        int id;
-        Kind kind;
-        std::string Cabrillo::*member;
-    };
-    static const Field kFields[12];
-};
-
-const Cabrillo::Field Cabrillo::kFields[12] = {
-    {IDC_CONTEST, Kind::Edit, &Cabrillo::contest},
-    {IDC_CALLSIGN, Kind::Edit, &Cabrillo::callsign},
-    {IDC_CLAIMED, Kind::Edit, &Cabrillo::claimed},
-    {IDC_CATEGORY_OPERATOR, Kind::Combo, &Cabrillo::categoryOperator},
-    {IDC_LOCATION, Kind::Edit, &Cabrillo::location},
-    {IDC_CATEGORY, Kind::Combo, &Cabrillo::category},
-    {IDC_NAME, Kind::Edit, &Cabrillo::name},
-    {IDC_ADDRESS, Kind::MultiLine, &Cabrillo::address},
-    {IDC_OPERATORS, Kind::MultiLine, &Cabrillo::operators},
-    {IDC_CLUB, Kind::Edit, &Cabrillo::club},
-    {IDC_SOAPBOX, Kind::MultiLine, &Cabrillo::soapbox},
-    {IDC_EMAIL, Kind::Edit, &Cabrillo::email},
 };
 
 // The combo lists, in the order they are added (1014 sorts its own list).
@@ -176,17 +176,17 @@ BOOL Cabrillo::OnCommand(HWND dlg, int id) {
 }
 
 void Cabrillo::LoadControls(HWND dlg) const {
-    for (const Field& f : kFields) {
+    for (const velmor::StationField& f : kStationFields) {
         const std::string& value = this->*f.member;
-        const HWND control = GetDlgItem(dlg, f.id);
-        switch (f.kind) {
-        case Kind::Edit:
+        const HWND control = GetDlgItem(dlg, f.controlId);
+        switch (f.control) {
+        case FieldControl::Edit:
             SetWindowTextA(control, value.c_str());
             break;
-        case Kind::MultiLine:
+        case FieldControl::MultiLine:
             SetWindowTextA(control, WithCrLf(value).c_str());
             break;
-        case Kind::Combo:
+        case FieldControl::Combo:
             SelectOrSetText(control, value);
             break;
         }
@@ -195,11 +195,11 @@ void Cabrillo::LoadControls(HWND dlg) const {
 
 void Cabrillo::SaveControls(HWND dlg) {
     // Read everything first so that a failure part way leaves the members as they were.
-    std::string texts[sizeof kFields / sizeof kFields[0]];
-    for (std::size_t i = 0; i < sizeof kFields / sizeof kFields[0]; ++i)
-        texts[i] = WindowText(GetDlgItem(dlg, kFields[i].id));  // a combo gives its edit part
-    for (std::size_t i = 0; i < sizeof kFields / sizeof kFields[0]; ++i)
-        (this->*kFields[i].member).swap(texts[i]);
+    std::string texts[velmor::kStationFieldCount];
+    for (std::size_t i = 0; i < velmor::kStationFieldCount; ++i)
+        texts[i] = WindowText(GetDlgItem(dlg, kStationFields[i].controlId));  // a combo gives its edit part
+    for (std::size_t i = 0; i < velmor::kStationFieldCount; ++i)
+        (this->*kStationFields[i].member).swap(texts[i]);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "session/services.h"
+#include "cabrillo/station_details.h"
 
 // Shows the modal station-details dialog filled from `details`; on OK copies the edited
 // fields back and returns true; on Cancel (or when it cannot be shown) returns false.

@@ -17,37 +17,6 @@ CalendarTime SystemClock::utcNow() const {
     return CalendarTime{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
 }
 
-std::string systemMessage(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string message;
-    if (n != 0 && text != nullptr) message.assign(text, n);
-    if (text != nullptr) LocalFree(text);
-    while (!message.empty() && (message.back() == '\r' || message.back() == '\n' || message.back() == ' '))
-        message.pop_back();
-    if (message.empty()) message = "error " + std::to_string(code);
-    return message;
-}
-
-bool Win32FileSystem::moveReplace(const std::string& from, const std::string& to,
-                                  std::string& reason) {
-    // A read-only target stays as it is, as on Windows (Wine would replace it).
-    const DWORD attributes = GetFileAttributesA(to.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0 &&
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        reason = systemMessage(ERROR_ACCESS_DENIED);
-        return false;
-    }
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return true;
-    const DWORD error = GetLastError();
-    TraceLastError("replace file", "MoveFileExA");
-    reason = systemMessage(error);
-    return false;
-}
-
 std::string absolutePath(const std::string& relative) {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {

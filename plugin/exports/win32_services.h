@@ -5,8 +5,9 @@
 
 #include <string>
 
-#include "session/services.h"
-#include "session/stdio_files.h"
+#include "services/services.h"
+#include "services/stdio_files.h"
+#include "win32_files.h"
 
 namespace velmor::win32 {
 
@@ -16,11 +17,11 @@ public:
     CalendarTime utcNow() const override;
 };
 
-// The C library's files, with the replace step done by MoveFileExA, which (unlike
-// rename) puts a file in place of an existing one.
+// The portable file helpers on the Win32 table: the replace step is MoveFileExA, which
+// (unlike rename) puts a file in place of an existing one.
 class Win32FileSystem : public StdioFileSystem {
-protected:
-    bool moveReplace(const std::string& from, const std::string& to, std::string& reason) override;
+public:
+    Win32FileSystem() : StdioFileSystem({}, Win32FileOps()) {}
 };
 
 // "Plugins\VARDO.ini", section "Settings", through the private-profile functions. The path
@@ -44,10 +45,6 @@ class ExecLauncher : public Launcher {
 public:
     void start(const std::string& commandLine) override;
 };
-
-// The system's text for an error code (FormatMessageA), without the trailing line end;
-// "error <code>" when the system has none.
-std::string systemMessage(DWORD code);
 
 // The handle of the module (DLL) this code is linked into.
 HINSTANCE thisModule();

@@ -2,22 +2,34 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace velmor::rules {
 
 inline constexpr std::string_view kSetName = "Velmor";
 
-// The contest's modes as the host names them, with the Cabrillo label the sponsor reads.
+// The contest's modes: the one table of them. The text as the host names it, the Cabrillo
+// label the sponsor reads, and the mode's column among the statistics text's per-mode
+// counts (BPSK63, CW, SSB, in that order after QSOs and Points).
 struct ModeRule {
     std::string_view hostName;
     std::string_view cabrilloLabel;
+    std::size_t statsColumn;
 };
-inline constexpr std::array<ModeRule, 3> kModes{{
-    {"CW", "CW"},
-    {"BPSK63", "PM"},
-    {"SSB", "PH"},
+inline constexpr std::size_t kModeCount = 3;
+inline constexpr std::array<ModeRule, kModeCount> kModes{{
+    {"CW", "CW", 1},
+    {"BPSK63", "PM", 0},
+    {"SSB", "PH", 2},
 }};
+
+// The rule of a contest mode; nullptr for any other text.
+inline const ModeRule* findMode(std::string_view hostName) {
+    for (const ModeRule& m : kModes)
+        if (m.hostName == hostName) return &m;
+    return nullptr;
+}
 
 inline constexpr int kPointsPerQso = 1;
 inline constexpr int kWmBonus = 5;            // once per band for each distinct station sending "WM"
@@ -37,12 +49,12 @@ inline constexpr std::string_view kCompanionCommand = ".\\Plugins\\Orvin.exe";
 inline constexpr std::string_view kSettingsFile = "Plugins\\VARDO.ini";
 inline constexpr std::string_view kSettingsSection = "Settings";
 
-// The repeat warning written into the host's 100-byte buffer: prefix + call + tail.
+// The repeat warning written into the host's CheckCall0 buffer (its size, kCheckCallTextSize,
+// is part of the host interface in exports/stats_abi.h): prefix + call + tail.
 // The tail is code page 1251 (Russian: not twice within one and the same tour).
 inline constexpr std::string_view kRepeatPrefix = "QSO c ";
 inline constexpr std::string_view kRepeatTail =
     " \xC2 \xCE\xC4\xCD\xCE\xCC \xC8 \xD2\xCE\xCC \xC6\xC5 \xD2\xD3\xD0\xC5 "
     "\xCF\xD0\xCE\xC2\xCE\xC4\xC8\xD2\xDC \xCD\xC5\xCB\xDC\xC7\xDF !!!";
-inline constexpr std::size_t kHostTextBufferSize = 100;
 
 }  // namespace velmor::rules

@@ -1,4 +1,4 @@
-// A small open-addressing hash table from 64-bit keys to 32-bit values, insert-only until clear.
+// The log's one hash table: open addressing from 64-bit keys to 32-bit values, insert-only until clear.
 #pragma once
 
 #include <cstddef>
@@ -7,6 +7,8 @@
 
 namespace velmor {
 
+// Keys are used as given (the table mixes them itself): callers pass structured integers
+// or unfinished hashes of longer keys.
 // The log's indexes hold one entry per distinct key ever stored since the last reset, so
 // entries are never erased one by one; that keeps linear probing simple. Slots live in one
 // array, so a lookup costs one cache miss instead of a chain of heap nodes.
@@ -47,6 +49,16 @@ public:
 
     std::size_t size() const { return used_; }
 
+    // Starts loading the slot where a lookup of `key` begins, so that a cache miss there
+    // overlaps with other work; no effect on results.
+    void prefetch(std::uint64_t key) const {
+#if defined(__GNUC__)
+        if (!slots_.empty()) __builtin_prefetch(&slots_[home(key)]);
+#else
+        (void)key;
+#endif
+    }
+
 private:
     struct Slot {
         std::uint64_t key = 0;
@@ -55,7 +67,9 @@ private:
     };
 
     static std::uint64_t mix(std::uint64_t k) {
-        // Scrambles structured keys (ids in the high half, small numbers in the low half).
+        // The hash finalizer: scrambles structured keys (ids in the high half, small numbers
+        // in the low half) and partial hashes, so that the low bits that pick a slot depend
+        // on every bit of the key.
         k ^= k >> 30;
         k *= 0xBF58476D1CE4E5B9ull;
         k ^= k >> 27;

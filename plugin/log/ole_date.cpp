@@ -17,16 +17,6 @@ constexpr double kLastDay = 2958465.0;
 // that second to truncation. We do the same so both agree on every value.
 constexpr double kTruncationNudge = 0.00000000001;
 
-// Days since 1970-01-01 of a proleptic Gregorian date (valid for any year, month 1-12).
-constexpr std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
-    y -= m <= 2 ? 1 : 0;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 struct Ymd {
     int year;
     int month;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "services/calendar_time.h"
+
 namespace velmor {
 
 // Status values of the host's date-time record.
@@ -17,17 +19,17 @@ struct OleDateTime {
     DateStatus status = DateStatus::Valid;
 };
 
-// Calendar fields of an automation date, as the OLE automation library converts it:
-// rounded to the nearest second; for dates before 1899-12-30 the fraction counts forward
-// from the start of the day (-1.25 is 1899-12-29 06:00).
-struct CalendarTime {
-    int year = 0;
-    int month = 0;   // 1-12
-    int day = 0;     // 1-31
-    int hour = 0;    // 0-23
-    int minute = 0;
-    int second = 0;
-};
+// Days since 1970-01-01 of a proleptic Gregorian date (any year, month 1-12, day 1-31):
+// the one place of this arithmetic, used by the date conversion here and by the ADIF
+// reader. Negative before 1970.
+constexpr std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yoe = year - era * 400;
+    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
 
 // nullopt when the value cannot be a calendar date: NaN, infinities, or outside the
 // years 100-9999.
@@ -37,7 +39,8 @@ std::optional<CalendarTime> toCalendar(double date);
 // unconvertible one; "" for a null one.
 std::string formatQsoTime(const OleDateTime& t);
 
-// The automation date of a calendar time (used by stand-in hosts and tests).
+// The automation date of a calendar time: the log counts clock hours with it; tests and
+// benchmarks build QSO times with it.
 double fromCalendar(const CalendarTime& c);
 
 }  // namespace velmor

@@ -54,16 +54,6 @@ std::uint64_t hashText(std::uint64_t h, const std::string& s) {
     return h;
 }
 
-std::uint64_t finishHash(std::uint64_t h) {
-    // Final avalanche, so the low bits that pick a slot depend on every byte.
-    h ^= h >> 30;
-    h *= 0xBF58476D1CE4E5B9ull;
-    h ^= h >> 27;
-    h *= 0x94D049BB133111EBull;
-    h ^= h >> 31;
-    return h;
-}
-
 // (group, clock hour) as one integer, the key of hourOverflow_.
 std::uint64_t hourSlot(std::uint32_t group, std::int32_t hour) {
     return (static_cast<std::uint64_t>(group) << 32) | static_cast<std::uint32_t>(hour);
@@ -86,15 +76,6 @@ bool recordHour(const OleDateTime& t, std::int32_t* hour) {
     return narrowHour(clockHourKey(*c), hour);
 }
 
-// A hint to load the line of `p` into the cache; no effect on results.
-inline void prefetch(const void* p) {
-#if defined(__GNUC__)
-    __builtin_prefetch(p);
-#else
-    (void)p;
-#endif
-}
-
 const BandTally& emptyTally() {
     static const BandTally empty;
     return empty;
@@ -114,7 +95,7 @@ struct QsoLog::KeyRef {
     KeyRef(const std::string& c, const std::string& m, const std::string& b)
         : call(c), mode(m), band(b),
           size(lengthBytes(c.size()) + c.size() + lengthBytes(m.size()) + m.size() + b.size()),
-          hash(finishHash(hashText(hashText(hashText(0, c), m), b))) {}
+          hash(hashText(hashText(hashText(0, c), m), b)) {}
 
     bool equals(const char* stored, std::size_t storedSize) const {
         if (storedSize != size) return false;
@@ -155,7 +136,7 @@ void QsoLog::clear() {
     // their memory, so the reload that follows a reset neither grows nor rehashes them.
     records_.clear();
     groupOf_.clear();
-    if (!groups_.empty()) std::fill(index_.begin(), index_.end(), Slot{0, 0});
+    groupIndex_.clear();
     groups_.clear();
     longKeys_.clear();
     hourOverflow_.clear();
@@ -166,46 +147,17 @@ const char* QsoLog::keyBytes(const Group& g) const {
     return g.keySize <= Group::kInlineKey ? g.key.bytes : longKeys_.data() + g.key.at;
 }
 
-const QsoLog::Group* QsoLog::findGroup(const KeyRef& key, std::size_t* slot) const {
-    *slot = 0;
-    if (index_.empty()) return nullptr;
-    const std::size_t mask = index_.size() - 1;
-    const auto hash = static_cast<std::uint32_t>(key.hash);
-    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& s = index_[i];
-        if (s.groupPlusOne == 0) {
-            *slot = i;
-            return nullptr;
-        }
-        if (s.hash != hash) continue;
-        const Group& g = groups_[s.groupPlusOne - 1];
-        if (key.equals(keyBytes(g), g.keySize)) return &g;
-    }
+const QsoLog::Group* QsoLog::findGroup(const KeyRef& key) const {
+    const std::uint32_t* group = groupIndex_.find(key.hash, [&](std::uint32_t g) {
+        return key.equals(keyBytes(groups_[g]), groups_[g].keySize);
+    });
+    return group != nullptr ? &groups_[*group] : nullptr;
 }
 
-void QsoLog::growIndex() {
-    std::vector<Slot> old(index_.empty() ? 64 : index_.size() * 2, Slot{0, 0});
-    old.swap(index_);
-    const std::size_t mask = index_.size() - 1;
-    for (const Slot& s : old) {
-        if (s.groupPlusOne == 0) continue;
-        std::size_t i = s.hash & mask;
-        while (index_[i].groupPlusOne != 0) i = (i + 1) & mask;
-        index_[i] = s;
-    }
-}
-
-// Adds the group of a key that findGroup() did not see; `slot` is the free slot it found.
-std::uint32_t QsoLog::addGroup(const KeyRef& key, std::size_t slot) {
-    const auto hash = static_cast<std::uint32_t>(key.hash);
-    if ((groups_.size() + 1) * 2 > index_.size()) {
-        growIndex();
-        const std::size_t mask = index_.size() - 1;
-        slot = hash & mask;
-        while (index_[slot].groupPlusOne != 0) slot = (slot + 1) & mask;
-    }
+// Adds the group of a key that findGroup() did not see.
+std::uint32_t QsoLog::addGroup(const KeyRef& key) {
     const auto group = static_cast<std::uint32_t>(groups_.size());
-    index_[slot] = Slot{hash, group + 1};
+    groupIndex_.insert(key.hash, group);
 
     Group g{};
     g.keySize = key.size;
@@ -255,9 +207,7 @@ void QsoLog::countTally(const CInfo& record, int delta) {
     if (record.call.empty()) return;
     BandTally& t = tallies_[record.band];
     t.qsos += delta;
-    if (record.mode == "BPSK63") t.bpsk63 += delta;
-    else if (record.mode == "CW") t.cw += delta;
-    else if (record.mode == "SSB") t.ssb += delta;
+    if (const rules::ModeRule* mode = rules::findMode(record.mode)) t.modes[mode->statsColumn] += delta;
     if (record.wmCall.empty()) return;
     if (delta > 0) {
         ++t.wmRefs[record.wmCall];
@@ -271,15 +221,14 @@ void QsoLog::add(CInfo&& record) {
     const KeyRef key(record.call, record.mode, record.band);
     // In a large log the key's slot is rarely in the cache. Fetching it starts here, so the
     // miss overlaps with the clock hour and the band tally, which do not depend on it.
-    if (!index_.empty()) prefetch(&index_[static_cast<std::uint32_t>(key.hash) & (index_.size() - 1)]);
+    groupIndex_.prefetch(key.hash);
     std::int32_t hour = 0;
     const bool timed = recordHour(record.time, &hour);
     countTally(record, +1);
 
-    std::size_t slot = 0;
-    const Group* found = findGroup(key, &slot);
+    const Group* found = findGroup(key);
     const std::uint32_t group = found != nullptr ? static_cast<std::uint32_t>(found - groups_.data())
-                                                 : addGroup(key, slot);
+                                                 : addGroup(key);
     ++groups_[group].size;
     if (timed) countHour(group, hour, +1);
     groupOf_.push_back(group);
@@ -302,8 +251,7 @@ bool sameQsoTime(const OleDateTime& a, const OleDateTime& b) {
 
 bool QsoLog::removeMatching(const std::string& call, const std::string& mode,
                             const std::string& band, const QsoFields* exact) {
-    std::size_t slot = 0;
-    const Group* found = findGroup(KeyRef(call, mode, band), &slot);
+    const Group* found = findGroup(KeyRef(call, mode, band));
     if (found == nullptr || found->size == 0) return false;
     const auto group = static_cast<std::uint32_t>(found - groups_.data());
 
@@ -341,8 +289,7 @@ const BandTally& QsoLog::tally(const std::string& band) const {
 
 bool QsoLog::workedInHour(const std::string& call, const std::string& band, const std::string& mode,
                           std::int64_t hourKey) const {
-    std::size_t slot = 0;
-    const Group* g = findGroup(KeyRef(call, mode, band), &slot);
+    const Group* g = findGroup(KeyRef(call, mode, band));
     std::int32_t hour = 0;
     if (g == nullptr || !g->hasHour || !narrowHour(hourKey, &hour)) return false;
     if (g->firstHour == hour) return g->firstHourCount > 0;

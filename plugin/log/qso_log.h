@@ -1,6 +1,7 @@
 // The plug-in's copy of the contest log with indexes kept in step with it, and the band list.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "log/cinfo.h"
+#include "log/contest_rules.h"
 #include "log/flat_table.h"
 
 namespace velmor {
@@ -15,9 +17,8 @@ namespace velmor {
 // Per-band counters for the statistics text: only records with a non-empty call count.
 struct BandTally {
     std::int32_t qsos = 0;
-    std::int32_t bpsk63 = 0;
-    std::int32_t cw = 0;
-    std::int32_t ssb = 0;
+    // QSOs per contest mode, by the mode's statistics column (rules::kModes).
+    std::array<std::int32_t, rules::kModeCount> modes{};
     // Distinct stations that sent "WM" on this band, with the number of their records.
     std::unordered_map<std::string, std::int32_t> wmRefs;
 };
@@ -77,20 +78,12 @@ private:
         bool moreHours;               // hourOverflow_ has entries of this group
     };
 
-    // Slot of the group index: the low half of the key's hash and the group's number + 1
-    // (0 = free). Eight bytes, so a probe rarely leaves its cache line.
-    struct Slot {
-        std::uint32_t hash;
-        std::uint32_t groupPlusOne;
-    };
-
     bool removeMatching(const std::string& call, const std::string& mode, const std::string& band,
                         const QsoFields* exact);
     const char* keyBytes(const Group& g) const;
-    // The group of the key, or nullptr; *slot gets the slot where a new group would go.
-    const Group* findGroup(const KeyRef& key, std::size_t* slot) const;
-    std::uint32_t addGroup(const KeyRef& key, std::size_t slot);
-    void growIndex();
+    // The group of the key, or nullptr.
+    const Group* findGroup(const KeyRef& key) const;
+    std::uint32_t addGroup(const KeyRef& key);
     // Counts a record with a valid time in the given clock hour into (or out of) its group.
     void countHour(std::uint32_t group, std::int32_t hour, int delta);
     void countTally(const CInfo& record, int delta);
@@ -98,7 +91,7 @@ private:
     std::vector<CInfo> records_;
     std::vector<std::uint32_t> groupOf_;  // group of each record, parallel to records_
     std::vector<Group> groups_;
-    std::vector<Slot> index_;             // open addressing, size 0 or a power of two, at most half used
+    FlatTable groupIndex_;                // key hash -> group, compared on the key's bytes
     std::string longKeys_;                // encoded keys that do not fit a Group, end to end
     FlatTable hourOverflow_;              // (group, clock hour) -> records, for hours after a group's first
     std::unordered_map<std::string, BandTally> tallies_;

@@ -51,9 +51,7 @@ void appendBandRow(std::string& text, const std::string& band, const BandTally& 
     text += band;
     appendColumn(text, tally.qsos);
     appendColumn(text, bandPoints(tally));
-    appendColumn(text, tally.bpsk63);
-    appendColumn(text, tally.cw);
-    appendColumn(text, tally.ssb);
+    for (const std::int32_t count : tally.modes) appendColumn(text, count);
     text += "\r\n";
 }
 
@@ -61,9 +59,7 @@ void appendTotalRow(std::string& text, const ReportTotals& totals) {
     text += "Total";
     appendColumn(text, totals.qsos);
     appendColumn(text, totals.points);
-    appendColumn(text, totals.bpsk63);
-    appendColumn(text, totals.cw);
-    appendColumn(text, totals.ssb);
+    for (const std::int32_t count : totals.modes) appendColumn(text, count);
     text += "\r\n";
 }
 
@@ -81,9 +77,8 @@ ReportTotals appendStatisticsTable(std::string& text, const QsoLog& log, BandLis
         const BandTally& tally = log.tally(band);
         appendBandRow(text, band, tally);
         totals.points += bandPoints(tally);
-        totals.bpsk63 += tally.bpsk63;
-        totals.cw += tally.cw;
-        totals.ssb += tally.ssb;
+        for (std::size_t column = 0; column < rules::kModeCount; ++column)
+            totals.modes[column] += tally.modes[column];
     }
     appendTotalRow(text, totals);
     return totals;

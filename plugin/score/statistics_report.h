@@ -1,6 +1,7 @@
 // The score and the statistics text: band order, per-band rows, total row and score line.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -44,9 +45,7 @@ std::int32_t bandPoints(const BandTally& tally);
 struct ReportTotals {
     std::int32_t qsos = 0;
     std::int32_t points = 0;
-    std::int32_t bpsk63 = 0;
-    std::int32_t cw = 0;
-    std::int32_t ssb = 0;
+    std::array<std::int32_t, rules::kModeCount> modes{};  // by statistics column
 };
 
 void appendReportHeader(std::string& text);

@@ -27,11 +27,7 @@ const std::string& StatsPlugin::GetResult(std::int32_t* score) {
     if (writeCabrillo_ != 0) {
         // Rebuilt at every request, so a second request does not repeat the QSO lines.
         cabrillo_.qsoLines.clear();
-        for (const CInfo& r : qsoLog_.records()) {
-            cabrillo_.AddQsoLine(r.call, static_cast<std::int32_t>(r.freqKHz),
-                                 std::string(cabrilloModeLabel(r.mode)), r.time, r.rstSent,
-                                 r.exchSent, r.rstRcvd, r.exchRcvd);
-        }
+        for (const CInfo& r : qsoLog_.records()) cabrillo_.AddQso(r);
         services_.ui.showOutput(cabrillo_.WriteLog(services_.files, claimedScore_));
         if (score != nullptr) *score = -1;
     }

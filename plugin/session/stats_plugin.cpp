@@ -12,11 +12,7 @@ namespace velmor {
 
 namespace {
 
-bool isContestMode(const std::string& mode) {
-    for (const rules::ModeRule& m : rules::kModes)
-        if (mode == m.hostName) return true;
-    return false;
-}
+bool isContestMode(const std::string& mode) { return rules::findMode(mode) != nullptr; }
 
 const std::string kJournal(rules::kJournalFile);
 

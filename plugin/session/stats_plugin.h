@@ -8,9 +8,10 @@
 #include <unordered_set>
 
 #include "cabrillo/cabrillo_log.h"
+#include "checks/exchange_check.h"  // IsValidExchg0 answers through IsValidExchange
 #include "log/cinfo.h"
 #include "log/qso_log.h"
-#include "session/services.h"
+#include "services/services.h"
 
 namespace velmor {
 
@@ -64,8 +65,5 @@ private:
     std::optional<std::string> claimedInSettings_;
     std::unordered_set<std::string> bandsSeen_;  // the texts of bandList_, for AddData's lookup
 };
-
-// IsValidExchg0: "599" no; three digits above 000; or exactly "WM".
-std::int32_t IsValidExchange(const std::string& exchange);
 
 }  // namespace velmor

@@ -6,7 +6,7 @@
 
 #include "fakes.h"
 #include "log/journal.h"
-#include "qso_fields.h"
+#include "qso_builders.h"
 #include "session/stats_plugin.h"
 
 namespace velmor {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "fakes.h"
-#include "qso_fields.h"
+#include "qso_builders.h"
 #include "session/stats_plugin.h"
 
 namespace velmor {

@@ -9,7 +9,7 @@
 
 #include "fakes.h"
 #include "log/contest_rules.h"
-#include "qso_fields.h"
+#include "qso_builders.h"
 #include "session/stats_plugin.h"
 
 namespace velmor {

@@ -5,7 +5,7 @@
 
 #include "cabrillo/cabrillo_log.h"
 #include "header_file.h"
-#include "names/file_name.h"
+#include "services/file_name.h"
 
 namespace velmor {
 namespace {

@@ -125,7 +125,7 @@ CCabrilloLog goldenStation() {
     log.club = "Velmor Radio Club";
     log.email = "w1aw@example.org";
     log.name = "Hiram Percy";
-    log.address = "225 Main St\r\nADDRESS: Newington CT";
+    log.address = "225 Main St\r\nNewington CT";
     log.operators = "W1AW";
     log.soapbox = "";
     log.claimed = "not written";

@@ -9,11 +9,12 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "cabrillo/cabrillo_log.h"
 #include "cabrillo/ini_file.h"
 #include "fakes.h"
-#include "session/stdio_files.h"
+#include "services/stdio_files.h"
 
 namespace velmor {
 namespace {
@@ -83,16 +84,20 @@ TEST_F(StdioFiles, FailedCloseKeepsTheEarlierFile) {
     EXPECT_FALSE(exists("W1AW.cbr.tmp"));
 }
 
-// The step the Windows layer overrides, failing: the earlier file stays as it was.
+// The step the Windows layer replaces (rename), failing: the earlier file stays as it was.
 class RefusingMove : public StdioFileSystem {
 public:
-    using StdioFileSystem::StdioFileSystem;
+    explicit RefusingMove(std::string root) : StdioFileSystem(std::move(root), refusing(&givenReason)) {}
     std::string givenReason = "Access is denied.";
 
-protected:
-    bool moveReplace(const std::string&, const std::string&, std::string& reason) override {
-        reason = givenReason;
-        return false;
+private:
+    static FileOps refusing(const std::string* reasonOf) {
+        FileOps ops = StdioFileOps();
+        ops.rename = [reasonOf](const std::string&, const std::string&, std::string& reason) {
+            reason = *reasonOf;
+            return false;
+        };
+        return ops;
     }
 };
 

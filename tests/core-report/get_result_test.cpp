@@ -15,8 +15,7 @@ namespace {
 using test::qso;
 using test::readFixture;
 
-const std::string kHeader =
-    "\t\xD1\xEE\xF0\xE5\xE2\xED\xEE\xE2\xE0\xED\xE8\xFF Velmor\r\n\tQSOs\tPoints\tBPSK63\tCW\tSSB\r\n";
+const std::string& kHeader = test::kStatisticsHeader;
 
 struct GetResultFixture : ::testing::Test {
     test::FakeServices fakes;

@@ -1,12 +1,11 @@
-// Shared helpers of the report tests: golden files, QSO times and logged records.
+// Shared helpers of the report tests: golden files and the worked example's QSOs.
 #pragma once
 
 #include <fstream>
 #include <iterator>
 #include <string>
 
-#include "log/cinfo.h"
-#include "log/ole_date.h"
+#include "qso_builders.h"
 
 namespace velmor::test {
 
@@ -15,30 +14,6 @@ inline std::string readFixture(const std::string& name) {
     std::ifstream in(std::string(REPORT_DATA_DIR) + "/" + name, std::ios::binary);
     if (!in) return "<missing fixture " + name + ">";
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline OleDateTime at(int year, int month, int day, int hour, int minute) {
-    return OleDateTime{fromCalendar(CalendarTime{year, month, day, hour, minute, 0}),
-                       DateStatus::Valid};
-}
-
-// The QSO fields of one AddData call with the parts the report reads.
-inline QsoFields qso(const std::string& call, const std::string& band, const std::string& mode,
-                     const std::string& exchRcvd, std::uint32_t freqHz = 7000000,
-                     OleDateTime time = at(2026, 6, 13, 12, 0), const std::string& exchSent = "001",
-                     const std::string& rstSent = "599", const std::string& rstRcvd = "599") {
-    QsoFields f;
-    f.ownCall = "W1AW";
-    f.call = call;
-    f.time = time;
-    f.freqHz = freqHz;
-    f.mode = mode;
-    f.rstSent = rstSent;
-    f.rstRcvd = rstRcvd;
-    f.exchSent = exchSent;
-    f.exchRcvd = exchRcvd;
-    f.band = band;
-    return f;
 }
 
 // The worked example's log: a CW QSO on 80 with a numbered exchange, and two QSOs on 40 with

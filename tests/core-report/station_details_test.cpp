@@ -166,9 +166,16 @@ TEST_F(DetailsFixture, OkWritesInOrderAndPreparesTheHeader) {
     EXPECT_EQ(log.claimed, "8");      // what was typed as CLAIMED is discarded
     EXPECT_EQ(log.categoryOperator, "MULTI-OP");
     EXPECT_EQ(log.category, "B1");
-    EXPECT_EQ(log.operators, "K1ABC\r\nOPERATORS: W1AW");
-    EXPECT_EQ(log.address, "225 Main St\r\nADDRESS: Newington CT");
-    EXPECT_EQ(log.soapbox, "Line one\r\nSOAPBOX: Line twostill two");
+    // The details stay plain; the file carries them as tagged lines.
+    EXPECT_EQ(log.operators, "K1ABC\r\nW1AW");
+    EXPECT_EQ(log.address, "225 Main St\r\nNewington CT");
+    EXPECT_EQ(log.soapbox, "Line one\rLine two\nstill two");
+    const std::string header = log.buildLog(0, nullptr);
+    EXPECT_NE(header.find("ADDRESS: 225 Main St\r\nADDRESS: Newington CT\r\n"
+                          "OPERATORS: K1ABC\r\nOPERATORS: W1AW\r\n"
+                          "SOAPBOX: Line one\r\nSOAPBOX: Line twostill two\r\n"),
+              std::string::npos)
+        << header;
     EXPECT_TRUE(log.qsoLines.empty());
 }
 
@@ -184,7 +191,7 @@ TEST_F(DetailsFixture, CancelWritesNothingButPreparesTheStoredDetails) {
     EXPECT_EQ(log.name, "Hiram");
     EXPECT_EQ(log.callsign, "W1AW");
     EXPECT_EQ(log.operators, "W1AW");
-    EXPECT_EQ(log.address, "225 Main St\r\nADDRESS: Newington CT");
+    EXPECT_EQ(log.address, "225 Main St\r\nNewington CT");
     EXPECT_EQ(log.category, "A1");
     EXPECT_EQ(log.baseName, "W1AW");
     EXPECT_TRUE(log.qsoLines.empty());

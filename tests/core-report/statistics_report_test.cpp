@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "score/statistics_report.h"
+#include "qso_builders.h"
 
 namespace velmor {
 namespace {
@@ -84,9 +85,7 @@ TEST(BandRow, PointsAreQsosPlusFivePerDistinctWmStation) {
 TEST(StatisticsText, HeaderTotalAndScoreLineLayout) {
     std::string text;
     appendReportHeader(text);
-    EXPECT_EQ(text,
-              "\t\xD1\xEE\xF0\xE5\xE2\xED\xEE\xE2\xE0\xED\xE8\xFF Velmor\r\n"
-              "\tQSOs\tPoints\tBPSK63\tCW\tSSB\r\n");
+    EXPECT_EQ(text, test::kStatisticsHeader);
     text.clear();
     appendTotalRow(text, ReportTotals{3, 8, 1, 1, 1});
     appendScoreLine(text, 8);

@@ -6,7 +6,7 @@
 
 #include "fuzz_input.h"
 #include "header_file.h"
-#include "names/file_name.h"
+#include "services/file_name.h"
 
 using velmor::fuzz::Input;
 

@@ -14,7 +14,7 @@
 #include "fakes.h"
 #include "fuzz_input.h"
 #include "log/contest_rules.h"
-#include "names/file_name.h"
+#include "services/file_name.h"
 #include "score/statistics_report.h"
 #include "session/stats_plugin.h"
 

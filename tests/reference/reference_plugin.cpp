@@ -23,13 +23,6 @@ bool isContestMode(const std::string& mode) {
     return mode == "CW" || mode == "BPSK63" || mode == "SSB";
 }
 
-std::string modeLabel(const std::string& mode) {
-    if (mode == "CW") return "CW";
-    if (mode == "BPSK63") return "PM";
-    if (mode == "SSB") return "PH";
-    return "";  // never stored
-}
-
 // Date and hour of a record's time; nothing when the time has no calendar date.
 std::optional<CalendarTime> clockHourOf(const OleDateTime& t) {
     if (t.status != DateStatus::Valid) return std::nullopt;
@@ -243,9 +236,7 @@ const std::string& ReferencePlugin::GetResult(std::int32_t* score) {
 void ReferencePlugin::handOffCabrillo() {
     // The lines are rebuilt at every request, so a second request does not repeat them.
     cabrillo_.qsoLines.clear();
-    for (const CInfo& r : qsoLog_)
-        cabrillo_.AddQsoLine(r.call, static_cast<std::int32_t>(r.freqKHz), modeLabel(r.mode), r.time,
-                             r.rstSent, r.exchSent, r.rstRcvd, r.exchRcvd);
+    for (const CInfo& r : qsoLog_) cabrillo_.AddQso(r);
 
     const CCabrilloLog& c = cabrillo_;
     std::string file;
@@ -260,9 +251,10 @@ void ReferencePlugin::handOffCabrillo() {
     file += "CREATED-BY: Kova \r\n";
     file += "EMAIL: " + c.email + "\r\n";
     file += "NAME: " + c.name + "\r\n";
-    file += "ADDRESS: " + c.address + "\r\n";
-    file += "OPERATORS: " + c.operators + "\r\n";
-    file += "SOAPBOX: " + c.soapbox + "\r\n";
+    // The details are plain; the file carries multi-line values as tagged lines.
+    file += "ADDRESS: " + tagLineBreaks(escapeLineBreaks(c.address), "ADDRESS") + "\r\n";
+    file += "OPERATORS: " + tagLineBreaks(escapeLineBreaks(c.operators), "OPERATORS") + "\r\n";
+    file += "SOAPBOX: " + tagLineBreaks(escapeLineBreaks(c.soapbox), "SOAPBOX") + "\r\n";
     if (std::optional<std::string> extra = services_.files.readFile("cabrillo.ini")) {
         file += *extra;
         // A last line without its line end would swallow the first QSO line.

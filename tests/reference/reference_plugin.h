@@ -8,7 +8,7 @@
 
 #include "cabrillo/cabrillo_log.h"
 #include "log/cinfo.h"
-#include "session/services.h"
+#include "services/services.h"
 #include "session/stats_plugin.h"
 
 namespace velmor::reference {

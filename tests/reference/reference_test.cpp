@@ -8,6 +8,7 @@
 
 #include "reference_plugin.h"
 #include "fakes.h"
+#include "qso_builders.h"
 
 namespace velmor::reference {
 namespace {
@@ -37,8 +38,7 @@ TEST(Reference, StatisticsTextOfTheWorkedExample) {
     ASSERT_EQ(ref.AddData(qso("", "40", "CW", "001")), 1);  // counted only in the total's QSOs
     std::int32_t score = 0;
     EXPECT_EQ(ref.GetResult(&score),
-              "\t\xD1\xEE\xF0\xE5\xE2\xED\xEE\xE2\xE0\xED\xE8\xFF Velmor\r\n"
-              "\tQSOs\tPoints\tBPSK63\tCW\tSSB\r\n"
+              test::kStatisticsHeader +
               "80\t 1\t 1\t 0\t 1\t 0\r\n"
               "40\t 2\t 7\t 1\t 0\t 1\r\n"
               "Total\t 4\t 8\t 1\t 1\t 1\r\n"

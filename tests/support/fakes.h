@@ -9,7 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "session/services.h"
+#include "cabrillo/station_details.h"
+#include "services/services.h"
 
 namespace velmor::test {
 

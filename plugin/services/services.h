@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "log/ole_date.h"
+#include "services/calendar_time.h"
 
 namespace velmor {
 
@@ -43,21 +43,9 @@ public:
     virtual void write(const std::string& key, const std::string& value) = 0;
 };
 
-// The twelve texts of the station-details dialog.
-struct StationDetails {
-    std::string callsign;
-    std::string claimed;
-    std::string club;
-    std::string category;
-    std::string contest;
-    std::string email;
-    std::string name;
-    std::string operators;
-    std::string soapbox;
-    std::string address;
-    std::string categoryOperator;
-    std::string location;
-};
+// The station details live with the Cabrillo code (cabrillo/station_details.h); this layer
+// only passes them by reference.
+struct StationDetails;
 
 // The modal windows the plug-in shows inside a host call.
 class Ui {

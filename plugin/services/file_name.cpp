@@ -1,5 +1,5 @@
 // The file name rule: forbidden bytes and reserved device names, as Windows applies them.
-#include "names/file_name.h"
+#include "services/file_name.h"
 
 namespace velmor {
 

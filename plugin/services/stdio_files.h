@@ -1,0 +1,38 @@
+// Files through the portable file helpers: the FileSystem used natively and, with the Win32 table, in the DLL.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "services/file_ops.h"
+#include "services/services.h"
+
+namespace velmor {
+
+// Names are taken relative to `root` (empty: the process's current directory), joined with
+// '/', which both POSIX and Windows accept. Every step goes through `ops` (the C library's
+// by default; the DLL hands in the Win32 table) and is checked.
+class StdioFileSystem : public FileSystem {
+public:
+    explicit StdioFileSystem(std::string root = {}, const FileOps& ops = StdioFileOps());
+
+    bool writeFile(const std::string& name, const std::string& bytes) override;
+    bool appendFile(const std::string& name, const std::string& bytes) override;
+    std::optional<std::string> readFile(const std::string& name) override;
+    // ReplaceFile: "<name>.tmp" beside the target, then moved over it; on any failure the
+    // temporary file is removed, the target is left as it was and the system's reason
+    // (never empty) is returned.
+    std::string replaceFile(const std::string& name, const std::string& bytes) override;
+
+    // The temporary name replaceFile writes first.
+    static std::string temporaryName(const std::string& name) { return TemporaryName(name); }
+
+protected:
+    std::string path(const std::string& name) const;
+
+private:
+    std::string root_;
+    FileOps ops_;
+};
+
+}  // namespace velmor
