@@ -32,7 +32,9 @@ const std::vector<std::string> kExchanges = {"001", "123", "WM", "599", "", "000
 std::string text(Input& in, const std::vector<std::string>& pool) {
     const std::uint8_t how = in.byte();
     if (how < 200) return pool[how % pool.size()];
-    if (how < 254) return in.text();
+    // 64 KB texts only behind a second byte: a log full of them makes each Cabrillo
+    // request megabytes long and the run crawl.
+    if (how < 255 || in.byte() != 0xFF) return in.text();
     return std::string(std::size_t{1} << 16, static_cast<char>(in.byte()));  // 64 KB
 }
 
