@@ -18,6 +18,7 @@ packages=(
   libcli11-dev                                           # velmor's command line (header-only)
   libsqlite3-dev                                         # velmor crosscheck --sqlite
   chromium                                               # the results page tested in a real browser
+  clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
 )
 
 is_root() { [ "$(id -u)" = 0 ]; }

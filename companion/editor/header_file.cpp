@@ -1,6 +1,8 @@
 // Builds and writes the header editor's submission file (portable; no Windows headers).
 #include "header_file.h"
 
+#include "services/file_name.h"
+
 namespace orvin {
 
 namespace {
@@ -12,28 +14,6 @@ void AppendLine(std::string& out, const char* tag, const std::string& value) {
     out += ' ';
     out += value;
     out += kCrLf;
-}
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsNoCase(const std::string& a, const char* b) {
-    std::size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i)
-        if (AsciiUpper(a[i]) != b[i]) return false;
-    return i == a.size() && b[i] == '\0';
-}
-
-bool IsReservedDeviceName(const std::string& fileName) {
-    // Windows maps these to devices whatever follows the first dot, and blanks before it.
-    std::string stem = fileName.substr(0, fileName.find('.'));
-    while (!stem.empty() && stem.back() == ' ') stem.pop_back();
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-        if (EqualsNoCase(stem, device)) return true;
-    if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9') {
-        const std::string prefix = stem.substr(0, 3);
-        if (EqualsNoCase(prefix, "COM") || EqualsNoCase(prefix, "LPT")) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -102,22 +82,7 @@ std::string BuildLogFile(const HeaderFields& f, const std::string& body) {
 
 std::string LogFileName(const std::string& callsign) { return callsign + ".cbr"; }
 
-bool IsPlainFileName(const std::string& fileName) {
-    if (fileName.empty()) return false;
-    for (const char c : fileName) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20) return false;
-        switch (c) {
-            case '<': case '>': case ':': case '"': case '/': case '\\': case '|': case '?':
-            case '*':
-                return false;
-            default:
-                break;
-        }
-    }
-    if (fileName.back() == ' ' || fileName.back() == '.') return false;
-    return !IsReservedDeviceName(fileName);
-}
+bool IsPlainFileName(const std::string& fileName) { return velmor::isPlainFileName(fileName); }
 
 SaveResult SaveLogFile(const HeaderFields& fields, LogFiles& files) {
     const std::string name = LogFileName(fields.callsign);
@@ -133,7 +98,7 @@ std::optional<std::string> StdioLogFiles::readFile(const std::string& name) {
 }
 
 bool StdioLogFiles::replaceFile(const std::string& name, const std::string& bytes) {
-    return velmor::ReplaceFile(ops_, name, bytes).empty();
+    return velmor::ReplaceFileSafely(ops_, name, bytes).empty();
 }
 
 }  // namespace orvin

@@ -106,7 +106,7 @@ class StdioLogFiles : public LogFiles {
 public:
     explicit StdioLogFiles(const velmor::FileOps& ops = velmor::StdioFileOps()) : ops_(ops) {}
     std::optional<std::string> readFile(const std::string& name) override;
-    // velmor::ReplaceFile: "<name>.tmp" first, then moved over `name`.
+    // velmor::ReplaceFileSafely: "<name>.tmp" first, then moved over `name`.
     bool replaceFile(const std::string& name, const std::string& bytes) override;
 
 private:

@@ -2,6 +2,7 @@
 #include "cabrillo/cabrillo_log.h"
 
 #include "log/contest_rules.h"
+#include "services/file_name.h"
 
 namespace velmor {
 
@@ -48,7 +49,9 @@ std::string cabrilloBaseName(const std::string& ownCall) {
     while (last > first && isBlank(name[last - 1])) --last;
     name = name.substr(first, last - first);
     if (name.empty()) name = cabrillo::kDefaultBaseName;
-    return name;
+    // Whatever the own call holds, the file stays a plain file in the host's folder: no
+    // drive ("C:RA3FLT"), no alternate stream ("RA3ABC:P"), no device ("CON").
+    return safeFileBaseName(name);
 }
 
 std::string_view cabrilloModeLabel(const std::string& mode) {

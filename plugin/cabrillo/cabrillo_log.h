@@ -80,8 +80,10 @@ std::string unescapeLineBreaks(const std::string& escaped);
 // Escaped -> tagged form, e.g. tag "ADDRESS" turns "a<CR><LF>b" into "a\r\nADDRESS: b".
 std::string tagLineBreaks(const std::string& escaped, const std::string& tag);
 
-// File name (without extension) of the log for an own call sign: '/' and '\' become '_',
-// white space is trimmed at both ends, "VARDO" when nothing is left.
+// File name (without extension) of the log for an own call sign: white space is trimmed at
+// both ends, "VARDO" when nothing is left; every byte Windows refuses in a file name
+// becomes '_' and a device name gets a '_' (safeFileBaseName), so the file always lands
+// in the host's folder.
 std::string cabrilloBaseName(const std::string& ownCall);
 
 // Cabrillo mode label of a contest mode ("CW" -> "CW", "BPSK63" -> "PM", "SSB" -> "PH");

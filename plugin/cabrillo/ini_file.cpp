@@ -123,7 +123,9 @@ void IniFileSettings::write(const std::string& key, const std::string& value) {
     }
     std::string out;
     for (const auto& line : lines) out += line + "\r\n";
-    files_.writeFile(fileName_, out);  // like the profile functions: a failed write is not reported
+    // Written whole beside it and then put in place, so a failed write never leaves the
+    // settings half-written; like the profile functions, a failure is not reported.
+    files_.replaceFile(fileName_, out);
 }
 
 }  // namespace velmor

@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "boundary_guard.h"
+#include "debug_trace.h"
 #include "log/contest_rules.h"
 #include "session/stats_plugin.h"
 #include "stats_abi.h"
@@ -70,13 +73,18 @@ velmor::QsoFields Fields(const char* ownCall, const char* call, const COleDateTi
 // Copies `text` with its terminating zero into the host's buffer of `size` bytes, cut to
 // size - 1 bytes when longer; nothing past the buffer is written.
 void CopyBounded(const std::string& text, char* buffer, std::size_t size) {
-    if (buffer == nullptr || size == 0) return;
-    const std::size_t n = std::min(text.size(), size - 1);
-    std::memcpy(buffer, text.data(), n);
-    buffer[n] = '\0';
+    velmor::boundary::copyToHostBuffer(text.data(), text.size(), buffer, size);
 }
 
 const char kEmptyText[] = "";
+
+// Runs an export's work; anything thrown (memory exhaustion included) becomes the export's
+// safe answer and a line for the debug-output viewer.
+template <typename R, typename Body>
+R Guarded(const char* exportName, R safeAnswer, Body&& body) noexcept {
+    return velmor::boundary::guarded(&velmor::win32::DebugOutput, exportName, safeAnswer,
+                                     std::forward<Body>(body));
+}
 
 }  // namespace
 
@@ -89,26 +97,25 @@ std::int32_t __cdecl AddData0(
     const char*, const char*, const char*, const char*, const char*, const char*, const char*,
     const char* hostText23, std::int32_t, std::int32_t, std::int32_t, double, double,
     const char*, const char* hostText30, const char*, const char* band, const char*) {
-    try {
+    return Guarded("AddData0", std::int32_t{0} /* not stored */, [&] {
         return Plugin().AddData(Fields(ownCall, call, qsoTime, freqHz, mode, rstSent, rstRcvd,
                                        exchSent, exchRcvd, hostText23, hostText30, band));
-    } catch (...) {
-        return 0;  // not stored
-    }
+    });
 }
 
 std::int32_t __cdecl RemoveData0(
-    const char*, const char* call, COleDateTime*, COleDateTime*, COleDateTime*, COleDateTime*,
-    std::uint32_t, std::uint32_t, const char* mode, const char*, const char*, const char*,
+    const char* ownCall, const char* call, COleDateTime* qsoTime, COleDateTime*, COleDateTime*,
+    COleDateTime*, std::uint32_t, std::uint32_t freqHz, const char* mode, const char* rstSent,
+    const char* rstRcvd, const char* exchSent, const char* exchRcvd, const char*, const char*,
     const char*, const char*, const char*, const char*, const char*, const char*, const char*,
-    const char*, const char*, const char*, const char*, std::int32_t, std::int32_t,
-    std::int32_t, double, double, const char*, const char*, const char*, const char* band,
-    const char*) {
-    try {
-        return Plugin().RemoveData(Text(call), Text(mode), Text(band));
-    } catch (...) {
-        return 1;
-    }
+    const char* hostText23, std::int32_t, std::int32_t, std::int32_t, double, double,
+    const char*, const char* hostText30, const char*, const char* band, const char*) {
+    // The host passes the deleted QSO whole: its exchanges and date-time pick it out
+    // among several QSOs with the same call, band and mode.
+    return Guarded("RemoveData0", std::int32_t{1}, [&] {
+        return Plugin().RemoveData(Fields(ownCall, call, qsoTime, freqHz, mode, rstSent, rstRcvd,
+                                          exchSent, exchRcvd, hostText23, hostText30, band));
+    });
 }
 
 std::int32_t __cdecl CheckCall0(
@@ -117,13 +124,11 @@ std::int32_t __cdecl CheckCall0(
     const char*, std::int32_t, std::int32_t, std::int32_t, double, double, const char*,
     const char*, const char*, const char*, const char*, const char* band, const char*, char*,
     char* outText) {
-    try {
+    return Guarded("CheckCall0", std::int32_t{1} /* no warning */, [&] {
         const velmor::CheckCallResult r = Plugin().CheckCall(Text(call), Text(mode), Text(band));
         if (r.result != 1) CopyBounded(r.warning, outText, kCheckCallTextSize);
         return r.result;
-    } catch (...) {
-        return 1;  // no warning
-    }
+    });
 }
 
 std::int32_t __cdecl ResetStats0(
@@ -131,20 +136,14 @@ std::int32_t __cdecl ResetStats0(
     const char*, const char*, const char*, const char*, const char*, const char*, const char*,
     const char*, const char*, const char*, std::int32_t, std::int32_t, std::int32_t, double,
     double, const char*, const char*, const char*) {
-    try {
-        return Plugin().ResetStats(writeCabrillo, Text(ownCall));
-    } catch (...) {
-        return 1;
-    }
+    return Guarded("ResetStats0", std::int32_t{1},
+                   [&] { return Plugin().ResetStats(writeCabrillo, Text(ownCall)); });
 }
 
 std::int32_t __cdecl IsValidExchg0(const char* exchange, const char*, const char*, const char*,
                                    std::int32_t, std::int32_t, std::int32_t) {
-    try {
-        return velmor::IsValidExchange(Text(exchange));
-    } catch (...) {
-        return 0;
-    }
+    return Guarded("IsValidExchg0", std::int32_t{0},
+                   [&] { return velmor::IsValidExchange(Text(exchange)); });
 }
 
 std::int32_t __cdecl GetNumberOfSets() { return 1; }
@@ -156,15 +155,17 @@ const char* __cdecl GetSetName(std::int32_t index) {
 }
 
 const char* __cdecl GetResult0(std::int32_t* score) {
-    try {
+    const char* text = Guarded("GetResult0", static_cast<const char*>(nullptr), [&] {
         std::int32_t value = 0;
-        const char* text = Plugin().GetResult(&value).c_str();
+        const char* result = Plugin().GetResult(&value).c_str();
         if (score != nullptr) *score = value;
-        return text;
-    } catch (...) {
+        return result;
+    });
+    if (text == nullptr) {  // failed: an empty text and a zero score, as always
         if (score != nullptr) *score = 0;
         return kEmptyText;
     }
+    return text;
 }
 
 void __cdecl SetupSet0() {

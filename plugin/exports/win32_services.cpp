@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "debug_trace.h"
 #include "log/contest_rules.h"
 #include "station_dialog.h"
 
@@ -49,7 +50,9 @@ std::string ProfileSettings::read(const std::string& key, const std::string& fal
 
 void ProfileSettings::write(const std::string& key, const std::string& value) {
     // Failures are not reported: the details stay in memory for this run.
-    WritePrivateProfileStringA(kSection.c_str(), key.c_str(), value.c_str(), settingsPath().c_str());
+    if (!WritePrivateProfileStringA(kSection.c_str(), key.c_str(), value.c_str(),
+                                    settingsPath().c_str()))
+        TraceLastError("settings", "WritePrivateProfileStringA");
 }
 
 HINSTANCE thisModule() {
@@ -71,7 +74,9 @@ void DialogUi::showOutput(const std::string& text) {
 }
 
 void ExecLauncher::start(const std::string& commandLine) {
-    WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+    // WinExec answers an error code below 32; the outcome only goes to the trace.
+    const UINT started = WinExec(commandLine.c_str(), SW_SHOWNORMAL);
+    if (started < 32) TraceLastError("companion", "WinExec");
 }
 
 }  // namespace velmor::win32

@@ -236,13 +236,41 @@ void QsoLog::add(CInfo&& record) {
 }
 
 bool QsoLog::removeFirst(const std::string& call, const std::string& mode, const std::string& band) {
+    return removeMatching(call, mode, band, nullptr);
+}
+
+bool QsoLog::removeQso(const QsoFields& qso) {
+    return removeMatching(qso.call, qso.mode, qso.band, &qso);
+}
+
+bool sameQsoTime(const OleDateTime& a, const OleDateTime& b) {
+    // `==` on the values: a NaN never equals anything, so such a record is only ever
+    // removed as the oldest of its group.
+    return a.status == b.status && a.date == b.date;
+}
+
+bool QsoLog::removeMatching(const std::string& call, const std::string& mode,
+                            const std::string& band, const QsoFields* exact) {
     const Group* found = findGroup(KeyRef(call, mode, band));
     if (found == nullptr || found->size == 0) return false;
     const auto group = static_cast<std::uint32_t>(found - groups_.data());
 
     // The oldest record of the group is the first one in log order; the scan compares
-    // group numbers, not texts, and closing the gap below is linear anyway.
-    const auto pos = std::find(groupOf_.begin(), groupOf_.end(), group);
+    // group numbers, not texts, and closing the gap below is linear anyway. With the
+    // host's deleted QSO at hand, the oldest record of the group that is that QSO
+    // (exchanges and date-time equal) goes; only when none is, the oldest of the group.
+    auto pos = std::find(groupOf_.begin(), groupOf_.end(), group);
+    if (exact != nullptr) {
+        for (auto it = pos; it != groupOf_.end(); ++it) {
+            if (*it != group) continue;
+            const CInfo& r = records_[static_cast<std::size_t>(it - groupOf_.begin())];
+            if (r.exchSent == exact->exchSent && r.exchRcvd == exact->exchRcvd &&
+                sameQsoTime(r.time, exact->time)) {
+                pos = it;
+                break;
+            }
+        }
+    }
     const auto index = pos - groupOf_.begin();
     const CInfo& record = records_[static_cast<std::size_t>(index)];
     --groups_[group].size;

@@ -42,6 +42,10 @@ public:
     void add(const CInfo& record) { add(CInfo(record)); }
     // Removes the oldest record whose call, mode and band equal the given texts.
     bool removeFirst(const std::string& call, const std::string& mode, const std::string& band);
+    // Removes the QSO the host deleted: the oldest record whose call, mode, band, both
+    // exchanges and date-time (status equal, value equal by ==) equal the given ones;
+    // when there is none, the oldest record with that call, mode and band.
+    bool removeQso(const QsoFields& qso);
 
     std::size_t size() const { return records_.size(); }
     const CInfo& at(std::size_t i) const { return records_[i]; }
@@ -74,6 +78,8 @@ private:
         bool moreHours;               // hourOverflow_ has entries of this group
     };
 
+    bool removeMatching(const std::string& call, const std::string& mode, const std::string& band,
+                        const QsoFields* exact);
     const char* keyBytes(const Group& g) const;
     // The group of the key, or nullptr.
     const Group* findGroup(const KeyRef& key) const;
@@ -90,6 +96,9 @@ private:
     FlatTable hourOverflow_;              // (group, clock hour) -> records, for hours after a group's first
     std::unordered_map<std::string, BandTally> tallies_;
 };
+
+// Whether two date-time records are the same for a removal: equal status and `==` values.
+bool sameQsoTime(const OleDateTime& a, const OleDateTime& b);
 
 // Distinct band texts in order of arrival; reordered in place by the statistics report.
 using BandList = std::vector<std::string>;

@@ -79,7 +79,7 @@ bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mod
     return ok;
 }
 
-std::string ReplaceFile(const FileOps& ops, const std::string& path, const std::string& bytes) {
+std::string ReplaceFileSafely(const FileOps& ops, const std::string& path, const std::string& bytes) {
     const std::string temp = TemporaryName(path);
     std::string reason;
     if (!WriteWholeFile(ops, temp, "wb", bytes, reason)) {

@@ -44,7 +44,7 @@ const FileOps& StdioFileOps();
 // never comes back as the empty text that means success.
 std::string SystemReason(int err, const char* fallback = "write failed");
 
-// The temporary name ReplaceFile writes first: "<path>.tmp", beside the target.
+// The temporary name ReplaceFileSafely writes first: "<path>.tmp", beside the target.
 std::string TemporaryName(const std::string& path);
 
 // Opens `path` with `mode` ("wb" to create or truncate, "ab" to append), writes all of
@@ -56,7 +56,7 @@ bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mod
 // Writes `bytes` to TemporaryName(path) and only then puts it in place of `path`. Returns
 // the empty text on success, else the system's reason (never empty); on any failure the
 // temporary file is removed and an earlier `path` is left as it was.
-std::string ReplaceFile(const FileOps& ops, const std::string& path, const std::string& bytes);
+std::string ReplaceFileSafely(const FileOps& ops, const std::string& path, const std::string& bytes);
 
 // The whole content of `path`, binary; nullopt when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path);

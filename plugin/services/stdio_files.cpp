@@ -29,7 +29,7 @@ std::optional<std::string> StdioFileSystem::readFile(const std::string& name) {
 }
 
 std::string StdioFileSystem::replaceFile(const std::string& name, const std::string& bytes) {
-    return ReplaceFile(ops_, path(name), bytes);
+    return ReplaceFileSafely(ops_, path(name), bytes);
 }
 
 }  // namespace velmor

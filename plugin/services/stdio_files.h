@@ -19,7 +19,7 @@ public:
     bool writeFile(const std::string& name, const std::string& bytes) override;
     bool appendFile(const std::string& name, const std::string& bytes) override;
     std::optional<std::string> readFile(const std::string& name) override;
-    // ReplaceFile: "<name>.tmp" beside the target, then moved over it; on any failure the
+    // ReplaceFileSafely: "<name>.tmp" beside the target, then moved over it; on any failure the
     // temporary file is removed, the target is left as it was and the system's reason
     // (never empty) is returned.
     std::string replaceFile(const std::string& name, const std::string& bytes) override;

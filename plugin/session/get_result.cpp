@@ -1,5 +1,6 @@
 // GetResult0: the statistics text, the score, and the Cabrillo hand-off while it is wanted.
 #include <string>
+#include <utility>
 
 #include "cabrillo/cabrillo_log.h"
 #include "score/statistics_report.h"
@@ -15,7 +16,12 @@ const std::string& StatsPlugin::GetResult(std::int32_t* score) {
     claimedScore_ = points;
     if (score != nullptr) *score = points;
     // The station-details dialog shows this value next time; a failed write is not reported.
-    services_.settings.write(cabrillo::kKeyClaimed, std::to_string(points));
+    // Written only when it changes what the file holds, as far as this load knows.
+    std::string claimedText = std::to_string(points);
+    if (claimedInSettings_ != claimedText) {
+        services_.settings.write(cabrillo::kKeyClaimed, claimedText);
+        claimedInSettings_ = std::move(claimedText);
+    }
     appendScoreLine(resultText_, points);
 
     if (writeCabrillo_ != 0) {

@@ -35,6 +35,8 @@ std::int32_t StatsPlugin::ResetStats(std::int32_t writeCabrillo, const std::stri
     if (writeCabrillo_ != 0) {
         // Confirmed or cancelled makes no difference to the reset.
         cabrillo_.EditStationDetails(ownCall, services_.settings, services_.ui);
+        // The dialog read "Claimed" and keeps that text whatever the operator typed.
+        claimedInSettings_ = cabrillo_.claimed;
     }
     return 1;
 }
@@ -75,6 +77,11 @@ std::int32_t StatsPlugin::AddData(const QsoFields& qso) {
     record.freqKHz = qso.freqHz / 1000u;
     record.time = qso.time;
     qsoLog_.add(std::move(record));
+    return 1;
+}
+
+std::int32_t StatsPlugin::RemoveData(const QsoFields& qso) {
+    qsoLog_.removeQso(qso);
     return 1;
 }
 

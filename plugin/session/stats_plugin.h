@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_set>
 
@@ -29,7 +30,11 @@ public:
     std::int32_t ResetStats(std::int32_t writeCabrillo, const std::string& ownCall);
     // AddData0: 1 stored, 0 turned away (journal line).
     std::int32_t AddData(const QsoFields& qso);
-    // RemoveData0: removes the oldest record with this call, mode and band. Returns 1.
+    // RemoveData0: removes the QSO the host deleted (QsoLog::removeQso: the oldest record
+    // equal in call, mode, band, exchanges and date-time, else the oldest with that call,
+    // mode and band). Returns 1.
+    std::int32_t RemoveData(const QsoFields& qso);
+    // Removes the oldest record with this call, mode and band. Returns 1.
     std::int32_t RemoveData(const std::string& call, const std::string& mode, const std::string& band);
     // CheckCall0 against the clock's current UTC hour.
     CheckCallResult CheckCall(const std::string& call, const std::string& mode, const std::string& band) const;
@@ -55,6 +60,9 @@ private:
     std::int32_t claimedScore_ = 0;
     bool companionStarted_ = false;
     bool journalChecked_ = false;  // err.txt made sure to exist once per load
+    // The "Claimed" value this load last wrote or read in the settings file; a score
+    // request writes the key only when its score text differs (a profile write is slow).
+    std::optional<std::string> claimedInSettings_;
     std::unordered_set<std::string> bandsSeen_;  // the texts of bandList_, for AddData's lookup
 };
 

@@ -80,7 +80,7 @@ TEST_F(FileOpsTest, ReplaceWithEveryStepFailingKeepsTheEarlierFileAndSaysWhy) {
         for (const std::string reason : {"Disk full", ""}) {
             SCOPED_TRACE(step + " failing with \"" + reason + "\"");
             put("LOG.cbr", "earlier\r\n");
-            const std::string got = ReplaceFile(failing(step, reason), pathOf("LOG.cbr"), "new\r\n");
+            const std::string got = ReplaceFileSafely(failing(step, reason), pathOf("LOG.cbr"), "new\r\n");
             if (reason.empty())
                 EXPECT_NE(got, "");  // a failure never reads as success
             else
@@ -105,7 +105,7 @@ TEST_F(FileOpsTest, ReplaceWritesThroughTheTemporaryNameAndLeavesOnlyTheTarget) 
         return real.rename(from, to, r);
     };
     put("LOG.cbr", std::string(5000, 'x'));
-    EXPECT_EQ(ReplaceFile(ops, pathOf("LOG.cbr"), std::string("a\r\n\0b", 5)), "");
+    EXPECT_EQ(ReplaceFileSafely(ops, pathOf("LOG.cbr"), std::string("a\r\n\0b", 5)), "");
     EXPECT_EQ(openedPath, pathOf("LOG.cbr.tmp"));
     EXPECT_EQ(renamedFrom, pathOf("LOG.cbr.tmp"));
     EXPECT_EQ(renamedTo, pathOf("LOG.cbr"));

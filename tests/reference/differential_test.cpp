@@ -191,17 +191,25 @@ std::string step(Script& s, Pair& p) {
         const std::int32_t got = p.plugin.AddData(q);
         EXPECT_EQ(got, p.ref.AddData(q)) << what.str();
         if (got == 1 && p.plugSide.files.opened.size() != opensBefore) ++p.journalOpensForStoredQsos;
-    } else if (op <= 68) {  // RemoveData, of a logged QSO or of one that is not there
-        std::string call = s.pick(kCalls), mode = s.pick(kModes), band = s.pick(kBands);
+    } else if (op <= 68) {  // RemoveData: a logged QSO whole, or changed, or one that is not there
+        QsoFields q = s.qso();
         const auto& log = p.ref.qsoLog();
         if (!log.empty() && s.chance(70)) {
             const CInfo& r = log[static_cast<std::size_t>(s.number(0, static_cast<int>(log.size()) - 1))];
-            call = r.call;
-            mode = r.mode;
-            band = r.band;
+            q.call = r.call;
+            q.mode = r.mode;
+            q.band = r.band;
+            // Mostly the stored QSO itself; else one field as the random QSO has it, so
+            // the oldest of the station goes when nothing matches exactly.
+            if (s.chance(75)) {
+                q.exchSent = r.exchSent;
+                q.exchRcvd = r.exchRcvd;
+                q.time = r.time;
+                if (s.chance(10)) q.exchRcvd = s.pick(kExchRcvd);
+            }
         }
-        what << "RemoveData('" << call << "', '" << mode << "', '" << band << "')";
-        EXPECT_EQ(p.plugin.RemoveData(call, mode, band), p.ref.RemoveData(call, mode, band));
+        what << "RemoveData(" << describe(q) << ")";
+        EXPECT_EQ(p.plugin.RemoveData(q), p.ref.RemoveData(q));
     } else if (op <= 86) {  // CheckCall at a set clock
         const CalendarTime now = s.clockTime();
         p.plugSide.clock.now = now;

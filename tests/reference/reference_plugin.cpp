@@ -65,7 +65,10 @@ std::int32_t ReferencePlugin::ResetStats(std::int32_t writeCabrillo, const std::
     bandList_.clear();
     writeCabrillo_ = writeCabrillo;
     services_.files.writeFile(kJournal, "Velmor TEST UBN file \r\n");
-    if (writeCabrillo_ != 0) cabrillo_.EditStationDetails(ownCall, services_.settings, services_.ui);
+    if (writeCabrillo_ != 0) {
+        cabrillo_.EditStationDetails(ownCall, services_.settings, services_.ui);
+        claimedInSettings_ = cabrillo_.claimed;
+    }
     return 1;
 }
 
@@ -119,6 +122,23 @@ std::int32_t ReferencePlugin::AddData(const QsoFields& q) {
     if (q.exchRcvd.size() == 2 && q.exchRcvd == "WM") r.wmCall = q.call;
     qsoLog_.push_back(std::move(r));
     return 1;
+}
+
+std::int32_t ReferencePlugin::RemoveData(const QsoFields& qso) {
+    // First the oldest record that is the deleted QSO itself: call, mode, band, both
+    // exchanges, and the date-time with equal status and a value equal by == (a NaN is
+    // never equal).
+    for (std::size_t i = 0; i < qsoLog_.size(); ++i) {
+        const CInfo& r = qsoLog_[i];
+        if (r.call == qso.call && r.mode == qso.mode && r.band == qso.band &&
+            r.exchSent == qso.exchSent && r.exchRcvd == qso.exchRcvd &&
+            r.time.status == qso.time.status && r.time.date == qso.time.date) {
+            qsoLog_.erase(qsoLog_.begin() + static_cast<std::ptrdiff_t>(i));
+            return 1;
+        }
+    }
+    // None: the oldest with that call, mode and band.
+    return RemoveData(qso.call, qso.mode, qso.band);
 }
 
 std::int32_t ReferencePlugin::RemoveData(const std::string& call, const std::string& mode,
@@ -199,7 +219,11 @@ const std::string& ReferencePlugin::GetResult(std::int32_t* score) {
 
     claimedScore_ = points;
     if (score) *score = points;
-    services_.settings.write("Claimed", decimal(points));
+    // Only a value that differs from the one last written or read is written.
+    if (claimedInSettings_ != decimal(points)) {
+        services_.settings.write("Claimed", decimal(points));
+        claimedInSettings_ = decimal(points);
+    }
     resultText_ += "\r\nScore:  " + decimal(points);
 
     if (writeCabrillo_ != 0) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ public:
 
     std::int32_t ResetStats(std::int32_t writeCabrillo, const std::string& ownCall);
     std::int32_t AddData(const QsoFields& qso);
+    std::int32_t RemoveData(const QsoFields& qso);
     std::int32_t RemoveData(const std::string& call, const std::string& mode, const std::string& band);
     CheckCallResult CheckCall(const std::string& call, const std::string& mode, const std::string& band) const;
     const std::string& GetResult(std::int32_t* score);
@@ -47,6 +49,7 @@ private:
     std::int32_t claimedScore_ = 0;
     bool companionStarted_ = false;
     bool journalEnsured_ = false;
+    std::optional<std::string> claimedInSettings_;  // "Claimed" as last written or read
 };
 
 // IsValidExchg0 written out character by character.

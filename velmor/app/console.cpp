@@ -82,7 +82,7 @@ bool writeOutput(const std::string& path, const std::string& bytes) {
         writeStdout(bytes);
         return true;
     }
-    const std::string reason = ReplaceFile(outputFileOps(), path, bytes);
+    const std::string reason = ReplaceFileSafely(outputFileOps(), path, bytes);
     if (!reason.empty()) {
         report(path + ": error: cannot write: " + reason);
         return false;
