@@ -323,13 +323,10 @@ TEST_F(EditorInOrvin, FailedOkShowsTheMessageKeepsTheEditorAndTheEarlierFileThen
 // finds nothing in it that a robot would reject.
 TEST_F(EditorInOrvin, VelmorBodyBecomesTheSubmissionsLog) {
     auto runVelmor = [&](const std::string& args) -> DWORD {
-        Child velmor = Start(std::string("\"") + VELMOR_EXE + "\" " + args, dir_);
-        if (!velmor.process) return 99;
-        WaitForSingleObject(velmor.process, kPatienceMs);
-        DWORD status = 99;
-        GetExitCodeProcess(velmor.process, &status);
-        CloseHandle(velmor.process);
-        return status;
+        Process velmor;
+        if (!velmor.Start(std::string("\"") + VELMOR_EXE + "\" " + args, dir_)) return 99;
+        if (!velmor.WaitForExit(kPatienceMs)) return 99;
+        return velmor.ExitCode();
     };
     ASSERT_EQ(runVelmor(std::string("body \"") + VELMOR_SAMPLE + "\" --call UA1ABC"), 0u);
     const std::string body = ReadFileBytes(Path("tmp.tmp"));

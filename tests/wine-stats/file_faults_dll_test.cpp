@@ -7,6 +7,8 @@
 namespace wine_stats {
 namespace {
 
+using wine_test::ModalDriver;
+
 // Without the Plugins folder the settings cannot be written and the companion cannot be
 // started: nothing of that is shown, and the Cabrillo file is still produced.
 TEST_F(StatsDll, MissingPluginsFolderIsSilentAndTheLogIsStillWritten) {
