@@ -60,4 +60,7 @@ echo "== A contest session with Cabrillo output (station details confirmed in th
 "$top/scripts/wine-run.sh" x64/stats-host.exe 'x64\Stats.dll' -f cabrillo.txt || status=$?
 echo
 echo "demo: results in $out (err.txt, RZ3VLM.cbr, Plugins/VARDO.ini)"
+echo
+echo "== The operator's download"
+bash "$top/scripts/package.sh" --no-deps || status=$?
 exit "$status"

@@ -7,6 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
   cmake make g++ git python3 file
+  pandoc zip
   libgtest-dev googletest libbenchmark-dev valgrind
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14
