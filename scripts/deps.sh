@@ -12,6 +12,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   llvm-14
   wine64 xvfb xdotool x11-apps netpbm fonts-wine locales openbox
+  libcli11-dev libsqlite3-dev chromium
 )
 
 missing=()

@@ -34,7 +34,7 @@
 #include <string>
 #include <vector>
 
-#include "adif.h"
+#include "adif/adif_reader.h"
 #include "cdecl_call.h"
 #include "host_exports.h"
 #include "stats_abi.h"
@@ -301,41 +301,34 @@ private:
         if (!in) return Fail(file, "cannot read ADIF file");
         std::stringstream ss;
         ss << in.rdbuf();
-        const auto records = statshost::ParseAdif(ss.str());
+        const velmor::adif::Document doc = velmor::adif::parse(ss.str());
+        std::vector<velmor::adif::Problem> problems = doc.problems;
+        const auto qsos = velmor::adif::toHostQsos(doc, ownCall_, problems);
+        for (const auto& p : problems)
+            std::printf("adif: record %d: %s%s%s\n", p.record,
+                        p.severity == velmor::adif::Problem::Severity::Error ? "error: " : "warning: ",
+                        p.field.empty() ? "" : (p.field + ": ").c_str(), p.message.c_str());
         int stored = 0;
-        for (const auto& rec : records) {
-            auto field = [&rec](const char* name) {
-                auto it = rec.find(name);
-                return it == rec.end() ? std::string() : it->second;
-            };
+        for (const auto& h : qsos) {
+            const velmor::QsoFields& f = h.fields;
             QsoArgs q;
-            std::string own = field("STATION_CALLSIGN");
-            if (own.empty()) own = field("OPERATOR");
-            q.own = own.empty() ? ownCall_ : own;
-            q.call = field("CALL");
-            if (const auto d = statshost::AdifDate(field("QSO_DATE"), field("TIME_ON"))) {
-                q.date = COleDateTime{*d, COleDateTime::valid};
-            } else {
-                q.date = COleDateTime{0.0, COleDateTime::invalid};
-            }
+            q.own = f.ownCall;
+            q.call = f.call;
+            q.date = COleDateTime{f.time.date, COleDateTime::valid};
             q.dateIsNullPointer = false;
-            q.freq = statshost::MegahertzToHertz(field("FREQ")).value_or(0);
-            q.mode = statshost::HostMode(field("MODE"), field("SUBMODE"));
-            q.rsts = field("RST_SENT");
-            q.rstr = field("RST_RCVD");
-            q.exs = field("STX_STRING");
-            if (q.exs->empty()) q.exs = field("STX");
-            q.exr = field("SRX_STRING");
-            if (q.exr->empty()) q.exr = field("SRX");
-            std::string band = field("BAND");
-            for (char& c : band) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            q.band = band;
+            q.freq = f.freqHz;
+            q.mode = f.mode;
+            q.rsts = f.rstSent;
+            q.rstr = f.rstRcvd;
+            q.exs = f.exchSent;
+            q.exr = f.exchRcvd;
+            q.band = f.band;
             const int r = CallAdd(q);
             stored += r == 1;
             std::printf("AddData0 %s %s %s %s -> %d\n", Quote(*q.call).c_str(), Quote(*q.mode).c_str(),
                         Quote(*q.band).c_str(), Quote(*q.exr).c_str(), r);
         }
-        std::printf("adif: %zu QSOs, %d stored\n", records.size(), stored);
+        std::printf("adif: %zu QSOs, %d stored\n", qsos.size(), stored);
         return true;
     }
 

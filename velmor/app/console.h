@@ -1,0 +1,36 @@
+// The program's contact with its surroundings: messages, files, the terminal's encoding.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace velmor::cli {
+
+// One line to standard error.
+void report(const std::string& line);
+
+// The whole of `path`; false with the system's reason when it cannot be read.
+bool readWholeFile(const std::string& path, std::string& bytes, std::string& reason);
+
+// Writes `bytes` to `path` ("-": standard output) through a temporary file put in place
+// only when complete, so a failure never leaves a partial file. False (reported, naming
+// the file) on failure.
+bool writeOutput(const std::string& path, const std::string& bytes);
+
+// Standard output and standard error take bytes unchanged (no newline translation).
+void prepareStreams();
+
+// Writes bytes to standard output unchanged.
+void writeStdout(const std::string& bytes);
+
+// Code page 1251 text for the terminal: UTF-8, with CR LF as LF.
+std::string toTerminal(const std::string& cp1251);
+
+// Whether standard error is a terminal (for the progress bar).
+bool stderrIsTerminal();
+
+// A progress bar on standard error, redrawn when the percentage changes; `done == total`
+// ends the line.
+void showProgress(std::size_t done, std::size_t total);
+
+}  // namespace velmor::cli

@@ -1,0 +1,98 @@
+#include "log_input.h"
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+
+#include "adif/adif_reader.h"
+#include "cabrillo_reader/cabrillo_reader.h"
+#include "console.h"
+
+namespace velmor::cli {
+namespace {
+
+bool endsWithNoCase(const std::string& s, const std::string& suffix) {
+    if (s.size() < suffix.size()) return false;
+    for (std::size_t i = 0; i < suffix.size(); ++i) {
+        char c = s[s.size() - suffix.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != suffix[i]) return false;
+    }
+    return true;
+}
+
+void readAdif(const std::string& path, const std::string& text, const std::string& callOption, LogInput& out) {
+    const adif::Document doc = adif::parse(text);
+    std::vector<adif::Problem> problems = doc.problems;
+    // The own call of the session: --call, else the first record that names one.
+    out.ownCall = callOption;
+    for (const adif::Record& r : doc.records) {
+        if (!out.ownCall.empty()) break;
+        out.ownCall = r.get("STATION_CALLSIGN");
+        if (out.ownCall.empty()) out.ownCall = r.get("OPERATOR");
+    }
+    for (adif::HostQso& h : adif::toHostQsos(doc, out.ownCall, problems))
+        out.qsos.push_back({h.record, std::move(h.fields)});
+    for (const adif::Problem& p : problems) {
+        const bool error = p.severity == adif::Problem::Severity::Error;
+        // Errors of the reader leave out a field, those of the conversion a whole record.
+        if (error) ++out.errors;
+        std::string where = path + ":record " + std::to_string(p.record);
+        if (p.record == 0) where = path + ":header";
+        report(where + " (byte " + std::to_string(p.offset) + "): " + (error ? "error: " : "warning: ") +
+               (p.field.empty() ? "" : p.field + ": ") + p.message);
+    }
+}
+
+void readCabrilloLog(const std::string& path, const std::string& text, const std::string& callOption,
+                     LogInput& out) {
+    const cabrillo_reader::File file = cabrillo_reader::readCabrillo(text);
+    out.cabrillo = true;
+    out.ownCall = callOption;
+    if (out.ownCall.empty())
+        if (const cabrillo_reader::Line* callsign = file.findTag("CALLSIGN")) out.ownCall = callsign->value;
+    for (const cabrillo_reader::Line& line : file.lines) {
+        if (!line.isQso()) continue;
+        const cabrillo_reader::QsoParse p = cabrillo_reader::parseQso(line);
+        if (!p.ok()) {
+            ++out.errors;
+            report(path + ":" + std::to_string(line.number) + ": error: " + p.fault.reason + "; QSO left out");
+            continue;
+        }
+        // The band as a logging program names it, from the frequency.
+        const std::string band(adif::bandOfFrequency(static_cast<std::uint32_t>(p.qso->freqKHz) * 1000u));
+        out.qsos.push_back({line.number, hostFields(*p.qso, band)});
+        if (out.ownCall.empty()) out.ownCall = p.qso->ownCall;
+    }
+}
+
+}  // namespace
+
+bool readLog(const std::string& path, const std::string& callOption, LogInput& out) {
+    std::string text;
+    if (path == "-") {
+        std::ostringstream all;
+        all << std::cin.rdbuf();
+        text = all.str();
+    } else {
+        std::string reason;
+        if (!readWholeFile(path, text, reason)) {
+            report(path + ": error: cannot read: " + reason);
+            return false;
+        }
+    }
+    bool cabrillo = !(endsWithNoCase(path, ".adi") || endsWithNoCase(path, ".adif"));
+    if (path == "-") cabrillo = text.find_first_not_of(" \t\r\n") != std::string::npos &&
+                                text.compare(text.find_first_not_of(" \t\r\n"), 12, "START-OF-LOG") == 0;
+    if (cabrillo)
+        readCabrilloLog(path, text, callOption, out);
+    else
+        readAdif(path, text, callOption, out);
+    return true;
+}
+
+std::string sourceName(const LogInput& in, int source) {
+    return (in.cabrillo ? "line " : "record ") + std::to_string(source);
+}
+
+}  // namespace velmor::cli

@@ -1,0 +1,81 @@
+// velmor score: the plug-in's statistics text and score, the QSOs it turned away, and the
+// repeats within the clock hour.
+#include <memory>
+#include <unordered_map>
+
+#include "commands.h"
+#include "console.h"
+#include "log/qso_log.h"
+#include "log_input.h"
+
+namespace velmor::cli {
+namespace {
+
+struct ScoreOptions {
+    std::string log;
+    std::string call;
+    bool raw = false;
+};
+
+// Progress only for large logs on a terminal.
+constexpr std::size_t kProgressFrom = 50000;
+
+std::string repeatReport(const LogInput& in, const SessionOutput& out) {
+    std::string text;
+    std::size_t count = 0;
+    // First QSO of each (call, band, mode, UTC clock hour) among the QSOs the plug-in kept.
+    std::unordered_map<std::string, int> first;
+    for (std::size_t i = 0; i < in.qsos.size(); ++i) {
+        if (!out.stored[i]) continue;
+        const QsoFields& f = in.qsos[i].fields;
+        const std::optional<CalendarTime> t = toCalendar(f.time.date);
+        if (f.time.status != DateStatus::Valid || !t) continue;
+        const std::string key = f.call + '\n' + f.band + '\n' + f.mode + '\n' + std::to_string(clockHourKey(*t));
+        const auto [it, isFirst] = first.emplace(key, in.qsos[i].source);
+        if (isFirst) continue;
+        ++count;
+        char hour[32];
+        std::snprintf(hour, sizeof hour, "%04d-%02d-%02d %02dh", t->year, t->month, t->day, t->hour);
+        text += sourceName(in, in.qsos[i].source) + " repeats " + sourceName(in, it->second) + ": " + f.call +
+                " " + f.band + " " + f.mode + " " + hour + "\r\n";
+    }
+    return "Repeats within the clock hour (" + std::to_string(count) + "):\r\n" + text;
+}
+
+int runScore(const ScoreOptions& o) {
+    LogInput in;
+    if (!readLog(o.log, o.call, in)) return kIoFailure;
+    SessionInput session;
+    session.ownCall = in.ownCall;
+    const bool progress = in.qsos.size() > kProgressFrom && stderrIsTerminal();
+    const SessionOutput out = runSession(session, in.qsos, progress ? showProgress : nullptr);
+
+    std::string text = out.statistics;
+    if (text.empty() || text.back() != '\n') text += "\r\n";
+    // The journal's lines after its header line.
+    const std::size_t headerEnd = out.journal.find("\r\n");
+    const std::string turnedAway = headerEnd == std::string::npos ? std::string() : out.journal.substr(headerEnd + 2);
+    std::size_t lines = 0;
+    for (char c : turnedAway) lines += c == '\n';
+    text += "\r\nTurned away (" + std::to_string(lines) + "):\r\n" + turnedAway;
+    text += "\r\n" + repeatReport(in, out);
+    writeStdout(o.raw ? text : toTerminal(text));
+    return in.errors > 0 ? kLeftOut : kDone;
+}
+
+}  // namespace
+
+void addScoreCommand(CLI::App& app, std::function<int()>& run) {
+    auto o = std::make_shared<ScoreOptions>();
+    CLI::App* cmd = app.add_subcommand(
+        "score",
+        "Score a log as the plug-in does: statistics text and score, QSOs turned away (as err.txt "
+        "holds them), repeats within the clock hour.\nExit status: 0 done, 1 some QSOs left out "
+        "(reported on standard error), 2 usage error, 3 file not readable.");
+    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+    cmd->add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");
+    cmd->add_flag("--raw", o->raw, "write the plug-in's bytes unchanged (code page 1251, CR LF)");
+    cmd->callback([o, &run] { run = [o] { return runScore(*o); }; });
+}
+
+}  // namespace velmor::cli

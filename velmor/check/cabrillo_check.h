@@ -1,0 +1,49 @@
+// The rules of `velmor check`: what a contest robot rejects or misreads in a Cabrillo file
+// (errors) and what it accepts but the contest or Cabrillo 3.0 frowns on (warnings).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "cabrillo_reader/cabrillo_reader.h"
+
+namespace velmor::check {
+
+// | finding                                                    | severity | line            |
+// |------------------------------------------------------------|----------|-----------------|
+// | a tag Cabrillo 3.0 does not know (X- tags are allowed)     | error    | that line       |
+// | a line without a tag                                       | error    | that line       |
+// | no START-OF-LOG / no END-OF-LOG                            | error    | the last line   |
+// | a QSO line the reader cannot parse (missing or malformed   | error    | that line       |
+// |   field, impossible date or time, "Invalid DateTime",      |          |                 |
+// |   empty date, an empty report that shifts the columns)     |          |                 |
+// | a frequency outside the contest bands                      | error    | that line       |
+// | a received exchange that is not a Velmor exchange          | error    | that line       |
+// | a QSO earlier than the QSO line before it                  | warning  | that line       |
+// | a repeat of call, band and mode in the same UTC clock hour | warning  | the repeat      |
+// | CLAIMED-SCORE other than the score of the QSO lines        | warning  | CLAIMED-SCORE   |
+// | the "PM" mode label (Cabrillo 3.0 lists DG for digital)    | warning  | first PM line   |
+// | the legacy "CATEGORY:" line                                | warning  | that line       |
+// | a band in lower case in CATEGORY-BAND ("160m")             | warning  | that line       |
+//
+// The recomputed score is the plug-in's own: every readable QSO line with a contest band
+// fed to the scoring through its host fields, as a logging program would.
+struct Finding {
+    enum class Severity { Error, Warning };
+    int line = 0;
+    Severity severity = Severity::Error;
+    std::string message;
+};
+
+// Every finding of the file, ordered by line (findings of one line in the order found).
+std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file);
+
+// "FILE:LINE: error: MESSAGE" or "FILE:LINE: warning: MESSAGE".
+std::string formatFinding(const std::string& fileName, const Finding& finding);
+
+// The exit status of `velmor check`.
+enum ExitStatus { kClean = 0, kWarnings = 1, kErrors = 2, kUnreadable = 3 };
+// kClean, kWarnings or kErrors for the findings of one file.
+int exitStatusOf(const std::vector<Finding>& findings);
+
+}  // namespace velmor::check

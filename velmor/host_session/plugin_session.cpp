@@ -1,0 +1,109 @@
+#include "plugin_session.h"
+
+#include "cabrillo/cabrillo_log.h"
+#include "cabrillo/ini_file.h"
+#include "log/contest_rules.h"
+#include "session/stats_plugin.h"
+
+namespace velmor::cli {
+namespace {
+
+const std::string kSettingsFile(rules::kSettingsFile);
+const std::string kJournal(rules::kJournalFile);
+
+// The clock only answers the repeat check while a QSO is typed, which no session here does.
+class FixedClock : public Clock {
+public:
+    CalendarTime utcNow() const override { return CalendarTime{2000, 1, 1, 0, 0, 0}; }
+};
+
+// The station-details dialog with OK pressed as it opens.
+class ConfirmingUi : public Ui {
+public:
+    bool editStationDetails(StationDetails&) override { return true; }
+    void showOutput(const std::string& text) override { output = text; }
+    std::string output;
+};
+
+class NoLauncher : public Launcher {
+public:
+    void start(const std::string&) override {}
+};
+
+}  // namespace
+
+QsoFields hostFields(const cabrillo_reader::Qso& q, const std::string& band) {
+    QsoFields f;
+    f.ownCall = q.ownCall;
+    f.call = q.call;
+    f.time = OleDateTime{q.automationDate(), DateStatus::Valid};
+    f.freqHz = static_cast<std::uint32_t>(q.freqKHz) * 1000u;
+    f.mode = q.hostMode;
+    f.rstSent = q.rstSent;
+    f.rstRcvd = q.rstReceived;
+    f.exchSent = q.exchangeSent;
+    f.exchRcvd = q.exchangeReceived;
+    f.band = band;
+    return f;
+}
+
+bool MemoryFiles::writeFile(const std::string& name, const std::string& bytes) {
+    files[name] = bytes;
+    return true;
+}
+
+bool MemoryFiles::appendFile(const std::string& name, const std::string& bytes) {
+    files[name] += bytes;
+    return true;
+}
+
+std::optional<std::string> MemoryFiles::readFile(const std::string& name) {
+    const auto it = files.find(name);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+}
+
+std::string MemoryFiles::replaceFile(const std::string& name, const std::string& bytes) {
+    files[name] = bytes;
+    return {};
+}
+
+SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& qsos,
+                         void (*progress)(std::size_t, std::size_t)) {
+    MemoryFiles files;
+    if (input.settingsFile) files.files[kSettingsFile] = *input.settingsFile;
+    if (input.extraHeader) files.files[std::string(cabrillo::kExtraHeaderFile)] = *input.extraHeader;
+    IniFileSettings settings(files, kSettingsFile, std::string(rules::kSettingsSection));
+    FixedClock clock;
+    ConfirmingUi ui;
+    NoLauncher launcher;
+    StatsPlugin plugin(Services{clock, files, settings, ui, launcher});
+
+    SessionOutput out;
+    out.stored.reserve(qsos.size());
+    plugin.ResetStats(input.cabrillo ? 1 : 0, input.ownCall);
+    for (std::size_t i = 0; i < qsos.size(); ++i) {
+        out.stored.push_back(plugin.AddData(qsos[i].fields) == 1);
+        if (progress) progress(i + 1, qsos.size());
+    }
+    std::int32_t score = 0;
+    out.statistics = plugin.GetResult(&score);
+    out.score = plugin.claimedScore();
+    out.journal = files.readFile(kJournal).value_or(std::string());
+    if (input.cabrillo) {
+        const CCabrilloLog& log = plugin.cabrillo();
+        out.cabrilloName = log.baseName + std::string(cabrillo::kExtension);
+        out.cabrilloFile = files.readFile(out.cabrilloName).value_or(std::string());
+        out.qsoLines = log.qsoLines;
+    }
+    return out;
+}
+
+std::int32_t sessionScore(const std::vector<QsoFields>& qsos) {
+    std::vector<LogQso> list;
+    list.reserve(qsos.size());
+    for (const QsoFields& f : qsos) list.push_back({0, f});
+    return runSession(SessionInput{}, list).score;
+}
+
+}  // namespace velmor::cli

@@ -1,0 +1,65 @@
+// The plug-in's own logic run outside the logging program: a StatsPlugin with services in
+// memory, fed QSOs exactly as the host feeds them (reset, one add per QSO, the result).
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cabrillo_reader/cabrillo_reader.h"
+#include "log/cinfo.h"
+#include "session/services.h"
+
+namespace velmor::cli {
+
+// One QSO of an input log with where it came from (line or ADIF record number).
+struct LogQso {
+    int source = 0;
+    QsoFields fields;
+};
+
+// The host's fields of a parsed Cabrillo QSO line: frequency kHz to Hz, the label's host
+// mode, the line's date and time, the given band text ("20M").
+QsoFields hostFields(const cabrillo_reader::Qso& q, const std::string& band);
+
+// Files in memory: what the plug-in writes (err.txt, the ".cbr" file, the settings file)
+// stays here; inputs ("cabrillo.ini", "Plugins\VARDO.ini") are put in beforehand.
+class MemoryFiles : public FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    bool writeFile(const std::string& name, const std::string& bytes) override;
+    bool appendFile(const std::string& name, const std::string& bytes) override;
+    std::optional<std::string> readFile(const std::string& name) override;
+    std::string replaceFile(const std::string& name, const std::string& bytes) override;
+};
+
+// What a session produced.
+struct SessionOutput {
+    std::string statistics;    // GetResult0's text, code page 1251 bytes
+    std::int32_t score = 0;    // the score (never -1: taken from the plug-in's claimed score)
+    std::string journal;       // err.txt as the plug-in left it, header line included
+    std::string cabrilloName;  // with `cabrillo`: the file name the plug-in chose ("RZ3VLM.cbr")
+    std::string cabrilloFile;  // with `cabrillo`: the file's bytes
+    std::vector<std::string> qsoLines;  // with `cabrillo`: the QSO lines, each with CR LF
+    std::vector<bool> stored;  // per input QSO: AddData0 answered 1 (kept in the log)
+};
+
+struct SessionInput {
+    std::string ownCall;                       // the host's own call (ResetStats0)
+    bool cabrillo = false;                     // run the station-details step and the writer
+    std::optional<std::string> settingsFile;   // bytes of a stored "Plugins\VARDO.ini"
+    std::optional<std::string> extraHeader;    // bytes of "cabrillo.ini"
+};
+
+// Reset, one AddData0 per QSO in order, GetResult0. With `cabrillo`, the station-details
+// dialog is confirmed as it opens (stored details, or the dialog's defaults) and the
+// writer runs. `progress` (if any) is called after every QSO with the count so far.
+SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& qsos,
+                         void (*progress)(std::size_t done, std::size_t total) = nullptr);
+
+// The score of a list of QSOs as the plug-in computes it.
+std::int32_t sessionScore(const std::vector<QsoFields>& qsos);
+
+}  // namespace velmor::cli
