@@ -40,7 +40,8 @@ if [ "$build" = 1 ]; then
   cmake -S "$top" -B "$tree" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686-w64-mingw32.cmake" >"$tree.configure.log" 2>&1 \
     || { cat "$tree.configure.log"; exit 1; }
-  if ! cmake --build "$tree" --target help 2>/dev/null | grep -qE '(^|[ .])velmor$'; then
+  targets=$(cmake --build "$tree" --target help 2>/dev/null || true)
+  if ! grep -qE '(^|[ .])velmor$' <<<"$targets"; then
     echo "package: the build has no velmor target (velmor.exe); it is part of every release" >&2
     exit 1
   fi
