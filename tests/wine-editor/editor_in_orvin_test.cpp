@@ -416,4 +416,38 @@ TEST_F(EditorInOrvin, FailedOkShowsTheMessageKeepsTheEditorAndTheEarlierFileThen
     EXPECT_NE(written.find("\r\nQSO: 1\r\nEND-OF-LOG:\r\n"), std::string::npos) << written;
 }
 
+#ifdef VELMOR_EXE
+// The log body written by velmor.exe body is what the editor puts under its header: the
+// submission file is the header, those bytes unchanged and the end line, and velmor check
+// finds nothing in it that a robot would reject.
+TEST_F(EditorInOrvin, VelmorBodyBecomesTheSubmissionsLog) {
+    auto runVelmor = [&](const std::string& args) -> DWORD {
+        Child velmor = Start(std::string("\"") + VELMOR_EXE + "\" " + args, dir_);
+        if (!velmor.process) return 99;
+        WaitForSingleObject(velmor.process, kPatienceMs);
+        DWORD status = 99;
+        GetExitCodeProcess(velmor.process, &status);
+        CloseHandle(velmor.process);
+        return status;
+    };
+    ASSERT_EQ(runVelmor(std::string("body \"") + VELMOR_SAMPLE + "\" --call UA1ABC"), 0u);
+    const std::string body = ReadFileBytes(Path("tmp.tmp"));
+    ASSERT_EQ(body.rfind("QSO: 14025 CW 2026-05-16 1201 UA1ABC        599 001    RA3DKM        599 014\r\n", 0), 0u)
+        << body.substr(0, 200);
+
+    OpenEditor(Opener::SystemMenu);
+    PostMessageA(Field(kCommand1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(BackAtThePanel());
+
+    const std::string file = ReadFileBytes(Path("UA1ABC.cbr"));
+    ASSERT_EQ(file.rfind("START-OF-LOG: 3.0\r\n", 0), 0u) << file.substr(0, 200);
+    const std::size_t at = file.find(body);
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(file.substr(at + body.size()), "END-OF-LOG:\r\n");
+    EXPECT_EQ(file.find("QSO:"), at);  // nothing of the body before it, no line twice
+    // Warnings only (the contest's PM label, the sample's repeats, an empty CLAIMED-SCORE).
+    EXPECT_EQ(runVelmor("check UA1ABC.cbr"), 1u);
+}
+#endif
+
 }  // namespace

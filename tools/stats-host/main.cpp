@@ -35,6 +35,7 @@
 #include <vector>
 
 #include "adif/adif_reader.h"
+#include "log/ole_date.h"
 #include "cdecl_call.h"
 #include "host_exports.h"
 #include "stats_abi.h"
@@ -165,8 +166,7 @@ struct QsoArgs {
 COleDateTime NowUtc() {
     SYSTEMTIME st;
     GetSystemTime(&st);
-    return COleDateTime{statshost::AutomationDate(st.wYear, st.wMonth, st.wDay, st.wHour,
-                                                  st.wMinute, st.wSecond),
+    return COleDateTime{velmor::fromCalendar({st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond}),
                         COleDateTime::valid};
 }
 
@@ -193,7 +193,7 @@ bool ParseDate(const std::string& v, QsoArgs& q) {
     }
     int y, mo, d, h, mi, s = 0;
     if (std::sscanf(v.c_str(), "%d-%d-%dT%d:%d:%d", &y, &mo, &d, &h, &mi, &s) < 5) return false;
-    q.date = COleDateTime{statshost::AutomationDate(y, mo, d, h, mi, s), COleDateTime::valid};
+    q.date = COleDateTime{velmor::fromCalendar({y, mo, d, h, mi, s}), COleDateTime::valid};
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "log_input.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -33,6 +34,8 @@ void readAdif(const std::string& path, const std::string& text, const std::strin
     }
     for (adif::HostQso& h : adif::toHostQsos(doc, out.ownCall, problems))
         out.qsos.push_back({h.record, std::move(h.fields)});
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const adif::Problem& a, const adif::Problem& b) { return a.record < b.record; });
     for (const adif::Problem& p : problems) {
         const bool error = p.severity == adif::Problem::Severity::Error;
         // Errors of the reader leave out a field, those of the conversion a whole record.

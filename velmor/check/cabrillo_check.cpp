@@ -50,6 +50,7 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
     int previousLine = 0;
     int firstPmLine = 0;
     int pmLines = 0;
+    int qsoErrors = 0;  // QSO lines that are not contest QSOs: the score would be off anyway
     // First line of each (call, band, mode, clock hour).
     std::unordered_map<std::string, int> firstInHour;
 
@@ -78,6 +79,7 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
 
         const cr::QsoParse parsed = cr::parseQso(line);
         if (!parsed.ok()) {
+            ++qsoErrors;
             error(line.number, parsed.fault.reason);
             continue;
         }
@@ -101,7 +103,10 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
                                      std::to_string(previousLine));
         previousTime = when;
         previousLine = line.number;
-        if (!contestQso) continue;
+        if (!contestQso) {
+            ++qsoErrors;
+            continue;
+        }
 
         const std::string bandName(rules::kContestBands[static_cast<std::size_t>(band)].name);
         const std::int64_t hour = clockHourKey(CalendarTime{q.year, q.month, q.day, q.hour, q.minute, 0});
@@ -116,7 +121,8 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
         warning(firstPmLine, "mode label \"PM\" (BPSK63) is the contest's, not Cabrillo 3.0's (DG); " +
                                  std::to_string(pmLines) + " QSO line(s) use it");
 
-    if (claimedLine) {
+    // With faulty QSO lines the recomputed score says nothing new: those lines are reported.
+    if (claimedLine && qsoErrors == 0) {
         const std::int32_t score = cli::sessionScore(scored);
         if (claimedLine->value != std::to_string(score))
             warning(claimedLine->number, "CLAIMED-SCORE " + quoted(claimedLine->value) +

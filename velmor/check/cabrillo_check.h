@@ -21,7 +21,8 @@ namespace velmor::check {
 // | a received exchange that is not a Velmor exchange          | error    | that line       |
 // | a QSO earlier than the QSO line before it                  | warning  | that line       |
 // | a repeat of call, band and mode in the same UTC clock hour | warning  | the repeat      |
-// | CLAIMED-SCORE other than the score of the QSO lines        | warning  | CLAIMED-SCORE   |
+// | CLAIMED-SCORE other than the score of the QSO lines (only  | warning  | CLAIMED-SCORE   |
+// |   when every QSO line is a contest QSO)                    |          |                 |
 // | the "PM" mode label (Cabrillo 3.0 lists DG for digital)    | warning  | first PM line   |
 // | the legacy "CATEGORY:" line                                | warning  | that line       |
 // | a band in lower case in CATEGORY-BAND ("160m")             | warning  | that line       |

@@ -1,0 +1,173 @@
+// The velmor program as an operator runs it: outputs on the bundled sample, exit statuses,
+// messages naming file, line or record and field, and no partial output file.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "velmor_version.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kExe = VELMOR_EXE;
+const std::string kTop = VELMOR_SOURCE_DIR;
+const std::string kSample = kTop + "/examples/sample.adi";
+const std::string kData = kTop + "/tests/data/velmor";
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class VelmorProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() / ("velmor-program-" + std::string(info->name()) + "-" +
+                                            std::to_string(::getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // Runs velmor with `args` (shell words) in the test's folder.
+    Outcome run(const std::string& args, const std::string& input = "") {
+        const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
+        std::ofstream(in, std::ios::binary) << input;
+        const std::string cmd = "cd '" + dir_.string() + "' && '" + kExe + "' " + args + " <'" + in.string() +
+                                "' >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int raw = std::system(cmd.c_str());
+        Outcome r;
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = readFile(out);
+        r.err = readFile(err);
+        fs::remove(in);
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+    void write(const std::string& name, const std::string& bytes) { std::ofstream(dir_ / name, std::ios::binary) << bytes; }
+
+    fs::path dir_;
+};
+
+TEST_F(VelmorProgram, VersionAndHelpOfEverySubcommand) {
+    const Outcome v = run("--version");
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "velmor " VELMOR_VERSION "\n");
+    for (const char* sub : {"score", "cabrillo", "body", "check", "crosscheck"}) {
+        const Outcome h = run(std::string(sub) + " --help");
+        EXPECT_EQ(h.status, 0) << sub;
+        EXPECT_NE(h.out.find(sub), std::string::npos) << sub;
+    }
+    const Outcome none = run("");
+    EXPECT_EQ(none.status, 2);
+    const Outcome missing = run("cabrillo '" + kSample + "'");  // --call is required
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("--call"), std::string::npos);
+}
+
+TEST_F(VelmorProgram, ScoreOfTheSample) {
+    const Outcome raw = run("score --raw '" + kSample + "'");
+    EXPECT_EQ(raw.status, 0) << raw.err;
+    EXPECT_EQ(raw.out, readFile(kData + "/sample-score.txt"));
+    // For the terminal: UTF-8 and LF; the same text otherwise.
+    const Outcome text = run("score '" + kSample + "'");
+    EXPECT_EQ(text.out.find('\r'), std::string::npos);
+    EXPECT_NE(text.out.find("\xD0\xA1\xD0\xBE\xD1\x80\xD0\xB5\xD0\xB2"), std::string::npos);  // "Сорев" in UTF-8
+    EXPECT_NE(text.out.find("Score:  72\n"), std::string::npos);
+    EXPECT_NE(text.out.find("record 6 repeats record 1: RA3DKM 20M CW 2026-05-16 12h\n"), std::string::npos);
+    // The legacy spellings score the same.
+    const Outcome legacy = run("score --raw '" + kTop + "/examples/sample-legacy.adi'");
+    EXPECT_EQ(legacy.out.substr(0, legacy.out.find("Turned away")), raw.out.substr(0, raw.out.find("Turned away")));
+}
+
+TEST_F(VelmorProgram, CabrilloAndBodyAsThePluginWritesThem) {
+    const Outcome c = run("cabrillo '" + kSample + "' --call RZ3VLM --details '" + kTop +
+                      "/tests/data/dialog/stored.ini' --extra '" + kTop + "/tests/data/report/cabrillo.ini'");
+    EXPECT_EQ(c.status, 0) << c.err;
+    EXPECT_EQ(readFile(dir_ / "RZ3VLM.cbr"), readFile(kData + "/RZ3VLM.cbr"));
+
+    // Without stored details: the dialog's defaults (OPERATORS is the own call).
+    const Outcome d = run("cabrillo '" + kSample + "' --call R3/RZ3VLM -o -");
+    EXPECT_NE(d.out.find("\r\nOPERATORS: R3/RZ3VLM\r\n"), std::string::npos);
+    EXPECT_NE(d.out.find("\r\nLOCATION: \r\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(dir_ / "R3_RZ3VLM.cbr"));
+    EXPECT_EQ(run("cabrillo '" + kSample + "' --call R3/RZ3VLM").status, 0);
+    EXPECT_TRUE(fs::exists(dir_ / "R3_RZ3VLM.cbr"));  // the plug-in's base name rule
+
+    const Outcome b = run("body '" + kSample + "' --call RZ3VLM");
+    EXPECT_EQ(b.status, 0) << b.err;
+    const std::string cbr = readFile(kData + "/RZ3VLM.cbr");
+    const std::size_t first = cbr.find("QSO: ");
+    EXPECT_EQ(readFile(dir_ / "tmp.tmp"), cbr.substr(first, cbr.find("END-OF-LOG:") - first));
+}
+
+TEST_F(VelmorProgram, CheckFindingsAndExitStatus) {
+    // The plug-in's own output: warnings only (legacy CATEGORY, PM, the sample's repeats).
+    const Outcome own = run("check '" + kData + "/RZ3VLM.cbr'");
+    EXPECT_EQ(own.status, 1) << own.out;
+    EXPECT_EQ(own.out.find("error"), std::string::npos) << own.out;
+    EXPECT_NE(own.out.find(kData + "/RZ3VLM.cbr:5: warning: legacy CATEGORY:"), std::string::npos) << own.out;
+
+    write("bad.cbr", "START-OF-LOG: 3.0\r\nQSO: 14025 CW 2026-02-31 1201 RZ3VLM 599 001 RA3DKM 599 014\r\n");
+    write("clean.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: RZ3VLM\r\nEND-OF-LOG:\r\n");
+    const Outcome bad = run("check clean.cbr bad.cbr");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "bad.cbr:2: error: impossible date 2026-02-31\nbad.cbr:2: error: no END-OF-LOG: line\n");
+    EXPECT_EQ(run("check clean.cbr").status, 0);
+    EXPECT_EQ(run("check - ", "START-OF-LOG: 3.0\r\nEND-OF-LOG:\r\n").status, 0);
+    const Outcome unreadable = run("check missing.cbr bad.cbr");
+    EXPECT_EQ(unreadable.status, 3);
+    EXPECT_NE(unreadable.err.find("missing.cbr: error: cannot read"), std::string::npos);
+}
+
+TEST_F(VelmorProgram, InputErrorsNameTheRecordAndFieldAndNoPartialFileIsLeft) {
+    write("log.adi",
+          "<CALL:6>RA3DKM <QSO_DATE:8>20260231 <TIME_ON:4>1201 <BAND:3>20m <MODE:2>CW <SRX:2>14 <STX:1>1 <EOR>\n"
+          "<CALL:6>UA9CLB <QSO_DATE:8>20260516 <TIME_ON:4>1203 <BAND:3>20m <MODE:2>CW <SRX:2>27 <STX: 1>2 <EOR>\n");
+    const Outcome s = run("score log.adi --call RZ3VLM");
+    EXPECT_EQ(s.status, 1);
+    EXPECT_NE(s.err.find("log.adi:record 1 (byte 0): error: QSO_DATE: impossible or malformed date \"20260231\""),
+              std::string::npos)
+        << s.err;
+    EXPECT_NE(s.err.find("log.adi:record 2 (byte 185): error: STX: malformed tag <STX: 1>"), std::string::npos) << s.err;
+
+    // A Cabrillo log as input: QSO lines that cannot be read are named and left out.
+    write("in.cbr", "START-OF-LOG: 3.0\r\nQSO: 14025 CW 2026-05-16 2460 RZ3VLM 599 001 RA3DKM 599 014\r\n"
+                    "QSO: 14026 CW 2026-05-16 1203 RZ3VLM 599 002 UA9CLB 599 027\r\nEND-OF-LOG:\r\n");
+    const Outcome c = run("body in.cbr --call RZ3VLM -o -");
+    EXPECT_EQ(c.status, 1);
+    EXPECT_NE(c.err.find("in.cbr:2: error: impossible time 2460; QSO left out"), std::string::npos) << c.err;
+    EXPECT_EQ(c.out, "QSO: 14026 CW 2026-05-16 1203 RZ3VLM        599 002    UA9CLB        599 027\r\n");
+
+    // Output that cannot be written: status 3 and nothing half-written left behind.
+    fs::create_directories(dir_ / "out.cbr");  // a folder where the file should go
+    const Outcome w = run("cabrillo '" + kSample + "' --call RZ3VLM -o out.cbr");
+    EXPECT_EQ(w.status, 3);
+    EXPECT_NE(w.err.find("out.cbr: error: cannot write"), std::string::npos) << w.err;
+    for (const auto& entry : fs::directory_iterator(dir_))
+        EXPECT_TRUE(entry.path().filename() == "out.cbr" || entry.path().filename() == "log.adi" ||
+                    entry.path().filename() == "in.cbr")
+            << entry.path();
+    EXPECT_EQ(run("score nothing.adi").status, 3);
+}
+
+}  // namespace

@@ -1,0 +1,160 @@
+// The hand-made contest in examples/crosscheck against its expected outputs, byte for byte,
+// and the command's statuses on usage errors and unwritable outputs.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+#include "crosscheck_test_support.h"
+
+#ifdef VELMOR_HAVE_SQLITE
+#include <sqlite3.h>
+#endif
+
+namespace velmor::crosscheck::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The example contest: one case per verdict and the edge cases between them (see the
+// README's checking rules): a bust that could be two calls, a pair exactly at the tolerance
+// and one a minute beyond it, a repeat in the next hour, a partner who logged another
+// band, the first minute after the period, a tie in time difference, a second log of one
+// call, a file that is not Cabrillo.
+RunOptions exampleOptions(const std::string& out) {
+    RunOptions o;
+    o.logs = {"examples/crosscheck"};
+    o.outDir = out;
+    o.periodStart = "2026-05-16T12:00";
+    o.periodEnd = "2026-05-16T16:00";
+    return o;
+}
+
+std::set<std::string> filesUnder(const fs::path& dir) {
+    std::set<std::string> out;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        if (e.is_regular_file()) out.insert(fs::relative(e.path(), dir).generic_string());
+    return out;
+}
+
+TEST(ExampleContest, OutputsMatchTheExpectedFilesByteForByte) {
+    const std::string out = freshDir("example");
+    std::string messages;
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out), &messages), kExitSkipped) << messages;
+    EXPECT_NE(messages.find("examples/crosscheck/notes.log: left out: no START-OF-LOG line"), std::string::npos)
+        << messages;
+
+    const fs::path expected = fs::path(VELMOR_SOURCE_DIR) / "tests/data/crosscheck/expected";
+    if (std::getenv("VELMOR_UPDATE_GOLDEN")) {
+        fs::remove_all(expected);
+        fs::create_directories(expected.parent_path());
+        fs::copy(out, expected, fs::copy_options::recursive);
+    }
+    // Every output is there, nothing more (no temporary file left behind).
+    const std::set<std::string> names = filesUnder(expected);
+    EXPECT_EQ(filesUnder(out), names);
+    for (const std::string& name : names)
+        EXPECT_EQ(readFile((fs::path(out) / name).string()), readFile((expected / name).string())) << name;
+}
+
+TEST(ExampleContest, OneMinuteLessToleranceUnpairsTheQsoExactlyAtTheTolerance) {
+    const std::string out = freshDir("example-tolerance");
+    RunOptions o = exampleOptions(out);
+    o.toleranceMinutes = 4;
+    runIn(VELMOR_SOURCE_DIR, o);
+    const std::string verdicts = readFile(out + "/verdicts.csv");
+    // UA1AAA 12:10 and UA3CCC 12:15 on 40 m SSB: five minutes apart.
+    EXPECT_NE(verdicts.find("UA1AAA,16,7055,PH,2026-05-16,1210,UA3CCC,WM,NIL,\n"), std::string::npos) << verdicts;
+    EXPECT_NE(verdicts.find("UA3CCC,15,7056,PH,2026-05-16,1215,UA1AAA,001,NIL,\n"), std::string::npos) << verdicts;
+}
+
+TEST(ExampleContest, WithoutAPeriodNoQsoIsOutOfPeriod) {
+    const std::string out = freshDir("example-noperiod");
+    RunOptions o = exampleOptions(out);
+    o.periodStart.clear();
+    o.periodEnd.clear();
+    runIn(VELMOR_SOURCE_DIR, o);
+    const std::string verdicts = readFile(out + "/verdicts.csv");
+    EXPECT_EQ(verdicts.find("OUT-OF-PERIOD"), std::string::npos);
+    // UA2BBB and UA4DDF at 11:50/11:51 now pair.
+    EXPECT_NE(verdicts.find("UA2BBB,9,14010,CW,2026-05-16,1150,UA4DDF,006,OK,\n"), std::string::npos) << verdicts;
+}
+
+TEST(ExampleContest, UsageErrorsWriteNothing) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> logs;
+        std::int32_t tolerance;
+        const char* start;
+        const char* end;
+    };
+    const Case cases[] = {
+        {"malformed START", {"examples/crosscheck"}, 5, "2026-05-16 12:00", "2026-05-16T16:00"},
+        {"impossible END", {"examples/crosscheck"}, 5, "2026-05-16T12:00", "2026-05-16T24:00"},
+        {"only START", {"examples/crosscheck"}, 5, "2026-05-16T12:00", ""},
+        {"END before START", {"examples/crosscheck"}, 5, "2026-05-16T16:00", "2026-05-16T12:00"},
+        {"negative tolerance", {"examples/crosscheck"}, -1, "", ""},
+        {"no logs at all", {"tests"}, 5, "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string out = freshDir("usage") + "/out";
+        RunOptions o;
+        o.logs = c.logs;
+        o.outDir = out;
+        o.toleranceMinutes = c.tolerance;
+        o.periodStart = c.start;
+        o.periodEnd = c.end;
+        std::string messages;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitUsage) << c.what;
+        EXPECT_NE(messages.find("error"), std::string::npos) << c.what;
+        EXPECT_FALSE(fs::exists(out)) << c.what;
+    }
+}
+
+TEST(ExampleContest, AnOutputFolderThatCannotBeMadeIsAFailureNotSuccess) {
+    const std::string dir = freshDir("blocked");
+    writeFile(dir + "/out", "a file where the folder should go");
+    RunOptions o = exampleOptions(dir + "/out");
+    std::string messages;
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitFailed);
+    EXPECT_NE(messages.find("cannot create"), std::string::npos) << messages;
+}
+
+TEST(ExampleContest, ASecondRunReplacesTheOutputsWhole) {
+    const std::string out = freshDir("rerun");
+    writeFile(out + "/verdicts.csv", std::string(100000, 'x'));
+    runIn(VELMOR_SOURCE_DIR, exampleOptions(out));
+    EXPECT_EQ(readFile(out + "/verdicts.csv").find('x' + std::string(10, 'x')), std::string::npos);
+}
+
+#ifdef VELMOR_HAVE_SQLITE
+TEST(ExampleContest, SqliteHoldsTheSameRowsAsTheCsvFiles) {
+    const std::string out = freshDir("sqlite");
+    RunOptions o = exampleOptions(out);
+    o.sqlitePath = out + "/contest.db";
+    runIn(VELMOR_SOURCE_DIR, o);
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open_v2(o.sqlitePath.c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    auto scalar = [db](const char* sql) {
+        sqlite3_stmt* s = nullptr;
+        std::string v;
+        if (sqlite3_prepare_v2(db, sql, -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+            v = reinterpret_cast<const char*>(sqlite3_column_text(s, 0));
+        sqlite3_finalize(s);
+        return v;
+    };
+    EXPECT_EQ(scalar("SELECT count(*) FROM verdicts"),
+              std::to_string(lines(readFile(out + "/verdicts.csv")).size() - 1));
+    EXPECT_EQ(scalar("SELECT count(*) FROM results"), std::to_string(lines(readFile(out + "/results.csv")).size() - 1));
+    EXPECT_EQ(scalar("SELECT detail FROM verdicts WHERE log_call='UA2BBB' AND verdict='BUSTED'"), "UA3CCC");
+    EXPECT_EQ(scalar("SELECT score FROM results WHERE call='UA1AAA'"), "10");
+    EXPECT_EQ(scalar("SELECT reason FROM skipped WHERE file LIKE '%ua5eee.cbr'"),
+              "superseded by examples/crosscheck/ua5eee-2.cbr");
+    sqlite3_close(db);
+    EXPECT_FALSE(fs::exists(o.sqlitePath + ".tmp"));
+}
+#endif
+
+}  // namespace
+}  // namespace velmor::crosscheck::test

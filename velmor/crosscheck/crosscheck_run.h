@@ -1,0 +1,34 @@
+// One cross-check run: read the logs, apply the rules, write every output into a folder.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmor::crosscheck {
+
+struct RunOptions {
+    std::vector<std::string> logs;  // files or folders
+    std::string outDir;
+    std::int32_t toleranceMinutes = 5;
+    std::string periodStart, periodEnd;  // "2026-05-16T12:00"; both empty: no period
+    std::string sqlitePath;              // empty: no database
+};
+
+// Exit statuses of the command.
+inline constexpr int kExitOk = 0;          // every file was read
+inline constexpr int kExitSkipped = 1;     // some files were left out; the outputs are written
+inline constexpr int kExitUsage = 2;       // usage error: nothing was written
+inline constexpr int kExitFailed = 3;      // an output could not be written
+
+// Minutes since the epoch of "YYYY-MM-DDTHH:MM" (a real date and time), else nullopt.
+std::optional<std::int64_t> parsePeriodTime(std::string_view text);
+
+// Runs the cross-check; messages (files left out, failures, the summary line) go to
+// `err`. Every output is written to a temporary file first and put in place when whole.
+int runCrosscheck(const RunOptions& options, std::ostream& err);
+
+}  // namespace velmor::crosscheck

@@ -1,0 +1,432 @@
+// The cross-check engine: the contest's checking rules applied in their order.
+#include "crosscheck/engine.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string>
+#include <tuple>
+
+#include "checks/exchange_check.h"
+#include "log/contest_bands.h"
+#include "log/contest_rules.h"
+#include "score/statistics_report.h"
+
+namespace velmor::crosscheck {
+
+std::string_view verdictName(Verdict v) {
+    switch (v) {
+        case Verdict::Pending: return "";
+        case Verdict::Invalid: return "INVALID";
+        case Verdict::OutOfPeriod: return "OUT-OF-PERIOD";
+        case Verdict::Dupe: return "DUPE";
+        case Verdict::Ok: return "OK";
+        case Verdict::BadExch: return "BAD-EXCH";
+        case Verdict::Busted: return "BUSTED";
+        case Verdict::Nil: return "NIL";
+        case Verdict::Unique: return "UNIQUE";
+        case Verdict::Unverified: return "UNVERIFIED";
+    }
+    return "";
+}
+
+bool verdictCounts(Verdict v) {
+    return v == Verdict::Ok || v == Verdict::Unique || v == Verdict::Unverified;
+}
+
+std::int64_t minutesSinceEpoch(int year, int month, int day, int hour, int minute) {
+    // Days from civil (proleptic Gregorian), after H. Hinnant's public-domain algorithm.
+    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t mp = (month + 9) % 12;
+    const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const std::int64_t days = era * 146097 + doe - 719468;
+    return days * 1440 + hour * 60 + minute;
+}
+
+bool oneEditApart(std::string_view a, std::string_view b) {
+    if (a.size() == b.size()) {
+        std::size_t i = 0;
+        while (i < a.size() && a[i] == b[i]) ++i;
+        if (i == a.size()) return false;  // equal
+        std::size_t j = a.size() - 1;
+        while (a[j] == b[j]) --j;
+        if (i == j) return true;  // one character changed
+        return j == i + 1 && a[i] == b[j] && a[j] == b[i];  // neighbours swapped
+    }
+    const std::string_view& s = a.size() < b.size() ? a : b;
+    const std::string_view& l = a.size() < b.size() ? b : a;
+    if (l.size() - s.size() != 1) return false;
+    std::size_t i = 0;
+    while (i < s.size() && s[i] == l[i]) ++i;
+    return s.substr(i) == l.substr(i + 1);  // one character added or dropped
+}
+
+std::optional<Mode> modeOfLabel(std::string_view label) {
+    if (label == "CW") return Mode::Cw;
+    if (label == "PH") return Mode::Ph;
+    if (label == "PM") return Mode::Pm;
+    return std::nullopt;
+}
+
+Engine::Engine(Options options) : options_(options) {}
+
+std::uint16_t Engine::exchangeCode(std::string_view text) {
+    if (text == rules::kWmExchange) return kWmCode;
+    if (text.size() == 3 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return static_cast<std::uint16_t>((text[0] - '0') * 100 + (text[1] - '0') * 10 + (text[2] - '0'));
+    return kOtherExchange;
+}
+
+std::uint32_t Engine::intern(std::string_view call) {
+    auto it = ids_.find(call);
+    if (it != ids_.end()) return it->second;
+    names_.emplace_back(call);
+    const auto id = static_cast<std::uint32_t>(names_.size() - 1);
+    ids_.emplace(std::string_view(names_.back()), id);
+    return id;
+}
+
+std::uint32_t Engine::reason(std::string_view text) {
+    std::string key(text);
+    auto it = reasonIds_.find(key);
+    if (it != reasonIds_.end()) return it->second;
+    reasons_.push_back(key);
+    const auto id = static_cast<std::uint32_t>(reasons_.size() - 1);
+    reasonIds_.emplace(std::move(key), id);
+    return id;
+}
+
+std::uint32_t Engine::addLog(std::string_view call, std::string_view category, std::string_view fileName) {
+    Log log;
+    log.call = intern(call);
+    log.category = std::string(category);
+    log.fileName = std::string(fileName);
+    log.first = log.last = static_cast<std::uint32_t>(recs_.size());
+    logs_.push_back(std::move(log));
+    return static_cast<std::uint32_t>(logs_.size() - 1);
+}
+
+void Engine::addQso(const QsoInput& in) {
+    Log& log = logs_.back();
+    Rec r{};
+    r.minute = in.minute;
+    r.call = intern(in.call);
+    r.line = in.line;
+    r.cookie = in.cookie;
+    r.log = static_cast<std::uint32_t>(logs_.size() - 1);
+    r.link = kNone;
+    r.mode = in.mode;
+    r.verdict = Verdict::Pending;
+    if (!in.fault.empty()) {
+        r.verdict = Verdict::Invalid;
+        r.link = reason(in.fault);
+    } else if (const int band = rules::contestBandIndex(in.freqKHz); band < 0) {
+        r.verdict = Verdict::Invalid;
+        r.link = reason("frequency " + std::to_string(in.freqKHz) + " kHz outside the contest bands");
+    } else if (!IsValidExchange(std::string(in.exchRcvd))) {
+        r.verdict = Verdict::Invalid;
+        r.link = reason("received exchange \"" + std::string(in.exchRcvd) + "\" not valid");
+    } else {
+        r.band = static_cast<std::uint8_t>(band);
+        r.exchSent = exchangeCode(in.exchSent);
+        r.exchRcvd = exchangeCode(in.exchRcvd);
+        log.latestValid = std::max(log.latestValid, in.minute);
+        if (options_.periodStart && in.minute < *options_.periodStart) {
+            r.verdict = Verdict::OutOfPeriod;
+            r.link = reason("before the period");
+        } else if (options_.periodEnd && in.minute >= *options_.periodEnd) {
+            r.verdict = Verdict::OutOfPeriod;
+            r.link = reason("after the period");
+        }
+    }
+    recs_.push_back(r);
+    log.last = static_cast<std::uint32_t>(recs_.size());
+}
+
+void Engine::run() {
+    resolveSecondLogs();
+    markDupes();
+    pairLogs();
+    findBusts();
+    decideUnpaired();
+    score();
+}
+
+// A second log from the same call: the one whose latest valid QSO is later counts; on a
+// tie, the one whose file name sorts last.
+void Engine::resolveSecondLogs() {
+    entrantLog_.assign(names_.size(), kNone);
+    for (std::uint32_t i = 0; i < logs_.size(); ++i) {
+        std::uint32_t& best = entrantLog_[logs_[i].call];
+        if (best == kNone) {
+            best = i;
+            continue;
+        }
+        const Log& a = logs_[best];
+        const Log& b = logs_[i];
+        if (std::tie(b.latestValid, b.fileName) > std::tie(a.latestValid, a.fileName)) best = i;
+    }
+    byCall_.clear();
+    for (std::uint32_t i = 0; i < logs_.size(); ++i) {
+        const std::uint32_t winner = entrantLog_[logs_[i].call];
+        if (winner == i)
+            byCall_.push_back(i);
+        else
+            logs_[i].supersededBy = winner;
+    }
+    std::sort(byCall_.begin(), byCall_.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return names_[logs_[a].call] < names_[logs_[b].call];
+    });
+}
+
+// Within one log: the same station on the same band and mode in the same UTC date and
+// hour. The lowest line number counts; each later one points at it.
+void Engine::markDupes() {
+    auto hourOf = [](std::int64_t minute) { return minute >= 0 ? minute / 60 : (minute - 59) / 60; };
+    std::vector<std::uint32_t> idx;
+    for (std::uint32_t l : byCall_) {
+        idx.clear();
+        for (std::uint32_t i = logs_[l].first; i < logs_[l].last; ++i)
+            if (recs_[i].verdict == Verdict::Pending) idx.push_back(i);
+        auto key = [&](std::uint32_t i) {
+            const Rec& r = recs_[i];
+            return std::make_tuple(r.call, r.band, r.mode, hourOf(r.minute), r.line, i);
+        };
+        std::sort(idx.begin(), idx.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
+        for (std::size_t k = 1; k < idx.size(); ++k) {
+            const Rec& first = recs_[idx[k - 1]];
+            Rec& r = recs_[idx[k]];
+            if (r.call == first.call && r.band == first.band && r.mode == first.mode &&
+                hourOf(r.minute) == hourOf(first.minute)) {
+                r.verdict = Verdict::Dupe;
+                // Point at the first of the run, which is the one that counts.
+                r.link = first.verdict == Verdict::Dupe ? first.link : idx[k - 1];
+            }
+        }
+    }
+}
+
+void Engine::settleExchange(Rec& q, const Rec& partner, std::uint32_t partnerIndex) {
+    q.verdict = q.exchRcvd == partner.exchSent ? Verdict::Ok : Verdict::BadExch;
+    q.link = partnerIndex;
+    q.paired = 1;
+}
+
+// Every two logs A and B: A's remaining QSOs with B against B's with A, on the same band
+// and mode, at most the tolerance apart, closest first.
+void Engine::pairLogs() {
+    std::vector<std::uint32_t> rank(logs_.size(), kNone);
+    for (std::uint32_t k = 0; k < byCall_.size(); ++k) rank[byCall_[k]] = k;
+
+    struct Entry {
+        std::uint32_t lo, hi;  // ranks of the two logs, lo < hi
+        std::uint8_t band;
+        Mode mode;
+        std::uint8_t side;     // 0: the QSO is in log lo
+        std::int64_t minute;
+        std::uint32_t line;
+        std::uint32_t index;
+    };
+    std::vector<Entry> entries;
+    for (std::uint32_t a : byCall_) {
+        for (std::uint32_t i = logs_[a].first; i < logs_[a].last; ++i) {
+            const Rec& r = recs_[i];
+            if (r.verdict != Verdict::Pending) continue;
+            const std::uint32_t b = entrantLog_[r.call];
+            if (b == kNone || b == a) continue;
+            const std::uint32_t ra = rank[a], rb = rank[b];
+            entries.push_back(Entry{std::min(ra, rb), std::max(ra, rb), r.band, r.mode,
+                                    static_cast<std::uint8_t>(ra < rb ? 0 : 1), r.minute, r.line, i});
+        }
+    }
+    auto groupKey = [](const Entry& e) { return std::make_tuple(e.lo, e.hi, e.band, e.mode); };
+    std::sort(entries.begin(), entries.end(), [&](const Entry& x, const Entry& y) {
+        return std::make_tuple(x.lo, x.hi, x.band, x.mode, x.side, x.minute, x.line) <
+               std::make_tuple(y.lo, y.hi, y.band, y.mode, y.side, y.minute, y.line);
+    });
+
+    struct Candidate {
+        std::int64_t diff;
+        std::uint32_t loLine, hiLine;
+        std::uint32_t loIndex, hiIndex;
+    };
+    std::vector<Candidate> cands;
+    const std::int64_t tol = options_.toleranceMinutes;
+    for (std::size_t g = 0; g < entries.size();) {
+        std::size_t end = g;
+        while (end < entries.size() && groupKey(entries[end]) == groupKey(entries[g])) ++end;
+        std::size_t mid = g;
+        while (mid < end && entries[mid].side == 0) ++mid;
+        if (mid > g && mid < end) {
+            cands.clear();
+            std::size_t from = mid;
+            for (std::size_t x = g; x < mid; ++x) {
+                const std::int64_t t = entries[x].minute;
+                while (from < end && entries[from].minute < t - tol) ++from;
+                for (std::size_t y = from; y < end && entries[y].minute <= t + tol; ++y)
+                    cands.push_back(Candidate{std::llabs(entries[y].minute - t), entries[x].line,
+                                              entries[y].line, entries[x].index, entries[y].index});
+            }
+            std::sort(cands.begin(), cands.end(), [](const Candidate& p, const Candidate& q) {
+                return std::tie(p.diff, p.loLine, p.hiLine) < std::tie(q.diff, q.loLine, q.hiLine);
+            });
+            for (const Candidate& c : cands) {
+                Rec& lo = recs_[c.loIndex];
+                Rec& hi = recs_[c.hiIndex];
+                if (lo.paired || hi.paired) continue;
+                settleExchange(lo, hi, c.hiIndex);
+                settleExchange(hi, lo, c.loIndex);
+            }
+        }
+        g = end;
+    }
+}
+
+// An unpaired QSO of log A with X, where exactly one entrant S one edit from X holds an
+// unpaired QSO with A on the same band and mode within the tolerance: A busted S's call.
+void Engine::findBusts() {
+    std::vector<std::uint32_t> open;  // unpaired remaining QSOs, by (call, band, mode, minute, line)
+    for (std::uint32_t l : byCall_)
+        for (std::uint32_t i = logs_[l].first; i < logs_[l].last; ++i)
+            if (recs_[i].verdict == Verdict::Pending) open.push_back(i);
+    auto key = [this](const Rec& r) { return std::make_tuple(r.call, r.band, r.mode, r.minute, r.line); };
+    std::sort(open.begin(), open.end(),
+              [&](std::uint32_t a, std::uint32_t b) { return key(recs_[a]) < key(recs_[b]); });
+
+    const std::int64_t tol = options_.toleranceMinutes;
+    for (std::uint32_t a : byCall_) {
+        const std::uint32_t callA = logs_[a].call;
+        for (std::uint32_t i = logs_[a].first; i < logs_[a].last; ++i) {
+            Rec& q = recs_[i];
+            if (q.verdict != Verdict::Pending || q.paired) continue;
+            const std::string_view x = names_[q.call];
+            auto first = std::lower_bound(open.begin(), open.end(),
+                                          std::make_tuple(callA, q.band, q.mode, q.minute - tol, 0u),
+                                          [&](std::uint32_t e, const auto& k) { return key(recs_[e]) < k; });
+            std::uint32_t station = kNone;  // S, the one log that qualifies
+            bool several = false;
+            std::uint32_t best = kNone;
+            for (auto it = first; it != open.end(); ++it) {
+                const Rec& c = recs_[*it];
+                if (c.call != callA || c.band != q.band || c.mode != q.mode || c.minute > q.minute + tol) break;
+                if (c.paired || c.log == a) continue;
+                const std::uint32_t callS = logs_[c.log].call;
+                if (callS == q.call || !oneEditApart(names_[callS], x)) continue;
+                if (station == kNone) {
+                    station = c.log;
+                } else if (station != c.log) {
+                    several = true;
+                    break;
+                }
+                // Nearest in time; on a tie the lower line.
+                if (best == kNone || std::make_tuple(std::llabs(c.minute - q.minute), c.line) <
+                                         std::make_tuple(std::llabs(recs_[best].minute - q.minute), recs_[best].line))
+                    best = *it;
+            }
+            if (station == kNone || several) continue;
+            Rec& s = recs_[best];
+            q.verdict = Verdict::Busted;
+            q.link = best;
+            q.paired = 1;
+            settleExchange(s, q, i);
+        }
+    }
+}
+
+// What is still unpaired: NIL when the worked station sent a log, else UNIQUE or, when
+// another log has a line with that call that passed the first step, UNVERIFIED.
+void Engine::decideUnpaired() {
+    constexpr std::uint32_t kSeveral = kNone - 1;
+    std::vector<std::uint32_t> loggedBy(names_.size(), kNone);  // the one log, or kSeveral
+    for (std::uint32_t l : byCall_) {
+        for (std::uint32_t i = logs_[l].first; i < logs_[l].last; ++i) {
+            const Rec& r = recs_[i];
+            if (r.verdict == Verdict::Invalid || r.verdict == Verdict::OutOfPeriod) continue;
+            std::uint32_t& by = loggedBy[r.call];
+            if (by == kNone)
+                by = l;
+            else if (by != l)
+                by = kSeveral;
+        }
+    }
+    for (std::uint32_t l : byCall_) {
+        for (std::uint32_t i = logs_[l].first; i < logs_[l].last; ++i) {
+            Rec& r = recs_[i];
+            if (r.verdict != Verdict::Pending) continue;
+            if (entrantLog_[r.call] != kNone)
+                r.verdict = Verdict::Nil;
+            else if (loggedBy[r.call] == l)
+                r.verdict = Verdict::Unique;
+            else
+                r.verdict = Verdict::Unverified;
+        }
+    }
+}
+
+// The contest's score over the QSOs that count, then places within each category.
+void Engine::score() {
+    for (std::uint32_t l : byCall_) {
+        Log& log = logs_[l];
+        std::array<BandTally, rules::kContestBands.size()> tallies;
+        LogSummary& s = log.summary;
+        for (std::uint32_t i = log.first; i < log.last; ++i) {
+            const Rec& r = recs_[i];
+            ++s.lines;
+            ++s.byVerdict[static_cast<int>(r.verdict)];
+            if (!verdictCounts(r.verdict)) continue;
+            ++s.counted;
+            BandTally& t = tallies[r.band];
+            ++t.qsos;
+            if (r.exchRcvd == kWmCode) ++t.wmRefs[names_[r.call]];
+        }
+        for (const BandTally& t : tallies) s.score += bandPoints(t);
+    }
+    std::vector<std::uint32_t> order = byCall_;
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return std::make_tuple(std::string_view(logs_[a].category), -logs_[a].summary.score) <
+               std::make_tuple(std::string_view(logs_[b].category), -logs_[b].summary.score);
+    });
+    std::size_t categoryStart = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        Log& log = logs_[order[k]];
+        const Log* prev = k > 0 ? &logs_[order[k - 1]] : nullptr;
+        if (!prev || prev->category != log.category) categoryStart = k;
+        // Equal scores share a place; the next score takes the place after them (1, 1, 3).
+        log.summary.place = prev && k > categoryStart && prev->summary.score == log.summary.score
+                                ? prev->summary.place
+                                : static_cast<std::uint32_t>(k - categoryStart + 1);
+    }
+}
+
+std::string_view Engine::logCall(std::uint32_t log) const { return names_[logs_[log].call]; }
+std::string_view Engine::logCategory(std::uint32_t log) const { return logs_[log].category; }
+std::string_view Engine::logFileName(std::uint32_t log) const { return logs_[log].fileName; }
+
+std::optional<std::uint32_t> Engine::supersededBy(std::uint32_t log) const {
+    if (logs_[log].supersededBy == kNone) return std::nullopt;
+    return logs_[log].supersededBy;
+}
+
+std::pair<std::uint32_t, std::uint32_t> Engine::qsoRange(std::uint32_t log) const {
+    return {logs_[log].first, logs_[log].last};
+}
+
+Engine::QsoResult Engine::qso(std::uint32_t index) const {
+    const Rec& r = recs_[index];
+    QsoResult out{r.log, r.line, r.cookie, r.verdict, std::nullopt, {}};
+    switch (r.verdict) {
+        case Verdict::Invalid:
+        case Verdict::OutOfPeriod: out.reason = reasons_[r.link]; break;
+        case Verdict::Dupe:
+        case Verdict::Ok:
+        case Verdict::BadExch:
+        case Verdict::Busted: out.partner = r.link; break;
+        default: break;
+    }
+    return out;
+}
+
+}  // namespace velmor::crosscheck

@@ -1,0 +1,328 @@
+// The cross-check's outputs, streamed: CSV files, entrants' reports, the results page.
+#include "crosscheck/writers.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+
+namespace velmor::crosscheck {
+namespace {
+
+std::uint32_t count(const LogSummary& s, Verdict v) { return s.byVerdict[static_cast<int>(v)]; }
+
+void appendCsv(std::string& row, std::string_view value) {
+    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
+        row += value;
+        return;
+    }
+    row += '"';
+    for (char c : value) {
+        if (c == '"') row += '"';
+        row += c;
+    }
+    row += '"';
+}
+
+void appendHtml(std::string& out, std::string_view text) {
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += c;
+        }
+    }
+}
+
+std::string categoryLabel(std::string_view category) {
+    return category.empty() ? std::string("(no category)") : std::string(category);
+}
+
+// Counts of one log in the results order of columns, after call and category.
+struct Column {
+    const char* csv;
+    const char* title;
+};
+constexpr Column kCountColumns[] = {
+    {"lines", "Lines"},    {"counted", "Counted"},   {"ok", "OK"},          {"bad_exch", "BAD-EXCH"},
+    {"dupe", "DUPE"},      {"busted", "BUSTED"},     {"nil", "NIL"},        {"unique", "UNIQUE"},
+    {"unverified", "UNVERIFIED"}, {"invalid", "INVALID"}, {"out_of_period", "OUT-OF-PERIOD"},
+};
+
+std::vector<std::uint32_t> countValues(const LogSummary& s) {
+    return {s.lines,
+            s.counted,
+            count(s, Verdict::Ok),
+            count(s, Verdict::BadExch),
+            count(s, Verdict::Dupe),
+            count(s, Verdict::Busted),
+            count(s, Verdict::Nil),
+            count(s, Verdict::Unique),
+            count(s, Verdict::Unverified),
+            count(s, Verdict::Invalid),
+            count(s, Verdict::OutOfPeriod)};
+}
+
+}  // namespace
+
+std::string verdictDetail(const Contest& contest, std::uint32_t index) {
+    const Engine::QsoResult r = contest.engine.qso(index);
+    switch (r.verdict) {
+        case Verdict::Invalid:
+        case Verdict::OutOfPeriod: return std::string(r.reason);
+        case Verdict::Dupe: return std::to_string(contest.engine.qso(*r.partner).line);
+        case Verdict::BadExch: return std::string(contest.fields(*r.partner)[6]);
+        case Verdict::Busted: return std::string(contest.engine.logCall(contest.engine.qso(*r.partner).log));
+        default: return {};
+    }
+}
+
+std::vector<std::uint32_t> resultsOrder(const Contest& contest) {
+    const Engine& e = contest.engine;
+    std::vector<std::uint32_t> order = e.countedLogsByCall();
+    std::stable_sort(order.begin(), order.end(), [&e](std::uint32_t a, std::uint32_t b) {
+        return std::make_tuple(e.logCategory(a), e.summary(a).place) <
+               std::make_tuple(e.logCategory(b), e.summary(b).place);
+    });
+    return order;
+}
+
+std::string errorRate(const LogSummary& s) {
+    const std::uint32_t removed = s.lines - s.counted;
+    // Tenths of a percent, rounded half up, in integers so every platform prints the same.
+    const std::uint64_t tenths = s.lines ? (std::uint64_t{removed} * 2000 + s.lines) / (2 * std::uint64_t{s.lines}) : 0;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+std::string reportFileName(std::string_view call) {
+    std::string name;
+    for (char c : call) {
+        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        name += keep ? c : '_';
+    }
+    if (name.empty()) name = "_";
+    return name + ".txt";
+}
+
+void writeVerdictsCsv(const Contest& contest, std::ostream& out) {
+    const Engine& e = contest.engine;
+    out << kVerdictsHeader;
+    std::string row;
+    for (std::uint32_t log : e.countedLogsByCall()) {
+        const auto [first, last] = e.qsoRange(log);
+        for (std::uint32_t i = first; i < last; ++i) {
+            const Engine::QsoResult r = e.qso(i);
+            const LineFields f = contest.fields(i);
+            row.clear();
+            appendCsv(row, e.logCall(log));
+            row += ',';
+            row += std::to_string(r.line);
+            for (int k : {0, 1, 2, 3, 7, 9}) {
+                row += ',';
+                appendCsv(row, f[k]);
+            }
+            row += ',';
+            row += verdictName(r.verdict);
+            row += ',';
+            appendCsv(row, verdictDetail(contest, i));
+            row += '\n';
+            out.write(row.data(), static_cast<std::streamsize>(row.size()));
+        }
+    }
+}
+
+void writeResultsCsv(const Contest& contest, std::ostream& out) {
+    const Engine& e = contest.engine;
+    out << kResultsHeader;
+    std::string row;
+    for (std::uint32_t log : resultsOrder(contest)) {
+        const LogSummary& s = e.summary(log);
+        row.clear();
+        appendCsv(row, e.logCall(log));
+        row += ',';
+        appendCsv(row, e.logCategory(log));
+        row += ',';
+        appendCsv(row, contest.claimed(log));
+        for (std::uint32_t v : countValues(s)) {
+            row += ',';
+            row += std::to_string(v);
+        }
+        row += ',';
+        row += std::to_string(s.score);
+        row += ',';
+        row += std::to_string(s.place);
+        row += '\n';
+        out << row;
+    }
+}
+
+void writeSkippedCsv(const std::vector<SkippedFile>& skipped, std::ostream& out) {
+    out << kSkippedHeader;
+    std::string row;
+    for (const SkippedFile& f : skipped) {
+        row.clear();
+        appendCsv(row, f.file);
+        row += ',';
+        appendCsv(row, f.reason);
+        row += '\n';
+        out << row;
+    }
+}
+
+void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
+    const Engine& e = contest.engine;
+    const LogSummary& s = e.summary(log);
+    const std::string call(e.logCall(log));
+    out << "Velmor contest: cross-check report for " << call << "\n\n";
+    out << "Log file:      " << e.logFileName(log) << "\n";
+    out << "Category:      " << categoryLabel(e.logCategory(log)) << "\n";
+    out << "Claimed score: " << (contest.claimed(log).empty() ? std::string_view("-") : contest.claimed(log)) << "\n";
+    out << "Final score:   " << s.score << " (place " << s.place << " in the category)\n";
+    out << "QSO lines:     " << s.lines << ", of which " << s.counted << " count (OK " << count(s, Verdict::Ok)
+        << ", UNIQUE " << count(s, Verdict::Unique) << ", UNVERIFIED " << count(s, Verdict::Unverified) << ")\n";
+    out << "Removed:       BAD-EXCH " << count(s, Verdict::BadExch) << ", DUPE " << count(s, Verdict::Dupe)
+        << ", BUSTED " << count(s, Verdict::Busted) << ", NIL " << count(s, Verdict::Nil) << ", INVALID "
+        << count(s, Verdict::Invalid) << ", OUT-OF-PERIOD " << count(s, Verdict::OutOfPeriod) << "\n";
+    out << "Error rate:    " << errorRate(s) << " % of the QSO lines do not count\n";
+
+    const auto [first, last] = e.qsoRange(log);
+    bool any = false;
+    for (std::uint32_t i = first; i < last; ++i) {
+        const Engine::QsoResult r = e.qso(i);
+        if (verdictCounts(r.verdict) && r.verdict != Verdict::Unique) continue;
+        if (!any) out << "\nQSOs that do not count, and unique QSOs:\n";
+        any = true;
+        const LineFields f = contest.fields(i);
+        out << "\nline " << r.line << ": " << verdictName(r.verdict);
+        std::string_view evidenceLabel;
+        switch (r.verdict) {
+            case Verdict::Invalid:
+            case Verdict::OutOfPeriod: out << " - " << r.reason; break;
+            case Verdict::Dupe:
+                out << " - " << f[7] << " already worked on this band and mode in this hour, on line "
+                    << e.qso(*r.partner).line;
+                evidenceLabel = "counts";
+                break;
+            case Verdict::BadExch:
+                out << " - you logged " << f[9] << ", " << f[7] << " sent " << contest.fields(*r.partner)[6];
+                evidenceLabel = "theirs";
+                break;
+            case Verdict::Busted:
+                out << " - you logged " << f[7] << ", the station worked was "
+                    << e.logCall(e.qso(*r.partner).log);
+                evidenceLabel = "theirs";
+                break;
+            case Verdict::Nil: out << " - not in the log of " << f[7]; break;
+            case Verdict::Unique: out << " - " << f[7] << " sent no log and no other log has it (counts)"; break;
+            default: break;
+        }
+        out << "\n  yours:  " << contest.lineText(i) << "\n";
+        if (r.partner) {
+            const Engine::QsoResult p = e.qso(*r.partner);
+            out << "  " << evidenceLabel << ": " << e.logCall(p.log) << " line " << p.line << ": "
+                << contest.lineText(*r.partner) << "\n";
+        }
+    }
+    if (!any) out << "\nEvery QSO counts and none is unique.\n";
+}
+
+void writeResultsHtml(const Contest& contest, std::ostream& out) {
+    const Engine& e = contest.engine;
+    const std::vector<std::uint32_t> order = resultsOrder(contest);
+    std::uint64_t lines = 0;
+    for (std::uint32_t log : order) lines += e.summary(log).lines;
+
+    std::string h;
+    h += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+         "<title>Velmor contest results</title>\n<style>\n"
+         "body{font-family:sans-serif;font-size:14px;margin:1.5em;color:#222}\n"
+         "table.results{border-collapse:collapse;margin:0.5em 0 1em 0}\n"
+         "table.results th,table.results td{border:1px solid #bbb;padding:2px 5px;text-align:right;font-size:13px}\n"
+         "table.results td.call,table.results th.call{text-align:left}\n"
+         "table.results th{background:#e8eef4;cursor:pointer;user-select:none}\n"
+         "table.results th[aria-sort=ascending]::after{content:\" \\25B2\"}\n"
+         "table.results th[aria-sort=descending]::after{content:\" \\25BC\"}\n"
+         "svg.chart text{font-size:12px;font-family:sans-serif}\n"
+         "svg.chart rect{fill:#4a7ab0}\n"
+         "</style>\n</head>\n<body>\n<h1>Velmor contest results</h1>\n<p>";
+    h += std::to_string(order.size()) + " logs, " + std::to_string(lines) + " QSO lines checked";
+    const std::size_t skipped = contest.skipped().size();
+    if (skipped) h += "; " + std::to_string(skipped) + " files left out or superseded (see skipped.csv)";
+    h += ". Click a column header to sort. Error rate: the share of a log's QSO lines that do not count.</p>\n";
+    out << h;
+
+    std::size_t section = 0;
+    for (std::size_t k = 0; k < order.size();) {
+        std::size_t end = k;
+        while (end < order.size() && e.logCategory(order[end]) == e.logCategory(order[k])) ++end;
+        h.clear();
+        h += "<section class=\"category\" id=\"category-" + std::to_string(++section) + "\">\n<h2>";
+        appendHtml(h, categoryLabel(e.logCategory(order[k])));
+        h += "</h2>\n<table class=\"results\">\n<thead><tr><th data-type=\"num\">Place</th>"
+             "<th class=\"call\" data-type=\"text\">Call</th><th data-type=\"num\">Score</th>"
+             "<th data-type=\"num\">Claimed</th><th data-type=\"num\">Error rate %</th>";
+        for (const Column& c : kCountColumns) h += std::string("<th data-type=\"num\">") + c.title + "</th>";
+        h += "</tr></thead>\n<tbody>\n";
+        std::int64_t best = 1;
+        for (std::size_t j = k; j < end; ++j) {
+            const std::uint32_t log = order[j];
+            const LogSummary& s = e.summary(log);
+            best = std::max(best, s.score);
+            h += "<tr><td>" + std::to_string(s.place) + "</td><td class=\"call\"><a href=\"reports/";
+            h += reportFileName(e.logCall(log));
+            h += "\">";
+            appendHtml(h, e.logCall(log));
+            h += "</a></td><td>" + std::to_string(s.score) + "</td><td>";
+            appendHtml(h, contest.claimed(log));
+            h += "</td><td>" + errorRate(s) + "</td>";
+            for (std::uint32_t v : countValues(s)) h += "<td>" + std::to_string(v) + "</td>";
+            h += "</tr>\n";
+        }
+        h += "</tbody>\n</table>\n";
+        // Bar chart of the final scores, in order of place.
+        constexpr int kRow = 20, kLabel = 110, kBar = 480;
+        const std::size_t n = end - k;
+        h += "<svg class=\"chart\" xmlns=\"http://www.w3.org/2000/svg\" width=\"" + std::to_string(kLabel + kBar + 70) +
+             "\" height=\"" + std::to_string(n * kRow + 10) + "\" role=\"img\" aria-label=\"Final scores\">\n";
+        for (std::size_t j = k; j < end; ++j) {
+            const std::uint32_t log = order[j];
+            const std::int64_t score = std::max<std::int64_t>(0, e.summary(log).score);
+            const int y = static_cast<int>((j - k) * kRow) + 5;
+            const int w = static_cast<int>(score * kBar / best);
+            h += "<text x=\"0\" y=\"" + std::to_string(y + 13) + "\">";
+            appendHtml(h, e.logCall(log));
+            h += "</text><rect x=\"" + std::to_string(kLabel) + "\" y=\"" + std::to_string(y) + "\" width=\"" +
+                 std::to_string(w) + "\" height=\"" + std::to_string(kRow - 4) + "\"/><text x=\"" +
+                 std::to_string(kLabel + w + 4) + "\" y=\"" + std::to_string(y + 13) + "\">" +
+                 std::to_string(e.summary(log).score) + "</text>\n";
+        }
+        h += "</svg>\n</section>\n";
+        out << h;
+        k = end;
+    }
+
+    out << "<script>\n"
+           "// Sorting: a click on a header sorts its table by that column; a second click reverses.\n"
+           "document.querySelectorAll('table.results').forEach(function (table) {\n"
+           "  table.querySelectorAll('thead th').forEach(function (th, column) {\n"
+           "    th.addEventListener('click', function () {\n"
+           "      var ascending = th.getAttribute('aria-sort') !== 'ascending';\n"
+           "      var numeric = th.getAttribute('data-type') === 'num';\n"
+           "      var body = table.tBodies[0];\n"
+           "      var rows = Array.prototype.slice.call(body.rows);\n"
+           "      rows.sort(function (a, b) {\n"
+           "        var x = a.cells[column].textContent, y = b.cells[column].textContent;\n"
+           "        var d = numeric ? (parseFloat(x) || 0) - (parseFloat(y) || 0) : (x < y ? -1 : x > y ? 1 : 0);\n"
+           "        return ascending ? d : -d;\n"
+           "      });\n"
+           "      rows.forEach(function (row) { body.appendChild(row); });\n"
+           "      table.querySelectorAll('thead th').forEach(function (other) { other.removeAttribute('aria-sort'); });\n"
+           "      th.setAttribute('aria-sort', ascending ? 'ascending' : 'descending');\n"
+           "    });\n"
+           "  });\n"
+           "});\n"
+           "</script>\n</body>\n</html>\n";
+}
+
+}  // namespace velmor::crosscheck
