@@ -8,7 +8,7 @@
 #   cabrillo.ini.example     extra Cabrillo header lines, to copy and edit
 #   operator-guide.html      the operator guide, with images/ beside it
 #   operator-guide.md        the same guide as plain text
-#   images/*.png             the guide's screenshots
+#   images/*.png             the guide's screenshots (those it shows)
 #   LICENSE.txt              MIT licence
 #   SHA256SUMS               checksums of every other file (sha256sum -c SHA256SUMS)
 #
@@ -69,7 +69,9 @@ mkdir -p "$pkg/Plugins" "$pkg/images"
 
 cp "$tree/bin/Stats.dll" "$tree/bin/Orvin.exe" "$pkg/Plugins/"
 cp "$tree/bin/velmor.exe" "$pkg/"
-cp "$top"/docs/images/*.png "$pkg/images/"
+# The pictures the guide shows (docs/images holds other documents' pictures too).
+grep -oE '\]\(images/[^)[:space:]]+\)' "$top/docs/operator-guide.md" | sed -E 's/^\]\(images\/|\)$//g' \
+  | sort -u | while read -r image; do cp "$top/docs/images/$image" "$pkg/images/"; done
 
 # Text for Windows users: LF in the repository, CR LF in the package.
 crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" > "$2"; }

@@ -26,7 +26,8 @@ infos = z.infolist()
 names = [i.filename for i in infos]
 data = {n: z.read(n) for n in names}
 
-images = sorted(f for f in os.listdir(os.path.join(src, "docs", "images")) if f.endswith(".png"))
+guide_source = open(os.path.join(src, "docs", "operator-guide.md"), encoding="utf-8").read()
+images = sorted(set(re.findall(r"\]\(images/([^)\s]+)\)", guide_source)))
 expected = {"Plugins/Stats.dll", "Plugins/Orvin.exe", "velmor.exe", "cabrillo.ini.example",
             "operator-guide.html", "operator-guide.md", "LICENSE.txt", "SHA256SUMS"}
 expected |= {"images/" + i for i in images}
