@@ -59,6 +59,14 @@ echo
 echo "== A contest session with Cabrillo output (station details confirmed in the dialog)"
 "$top/scripts/wine-run.sh" x64/stats-host.exe 'x64\Stats.dll' -f cabrillo.txt || status=$?
 echo
+# velmor check reads the file as a contest robot would: the plug-in's own file draws
+# warnings only (status 1); errors (status 2) fail the demo.
+echo "== velmor check on the Cabrillo file the plug-in wrote"
+check_status=0
+"${VELMOR_DEMO_VELMOR:-$top/build/native/velmor/app/velmor}" check RZ3VLM.cbr || check_status=$?
+echo "velmor check: status $check_status"
+[ "$check_status" -le 1 ] || status=$check_status
+echo
 echo "demo: results in $out (err.txt, RZ3VLM.cbr, Plugins/VARDO.ini)"
 echo
 echo "== The operator's download"

@@ -24,11 +24,14 @@ score)
   tr -d '\r' <"$work/host.txt" >"$work/host-lf.txt"
   dll_score=$(sed -n 's/^GetResult0 -> score \(-\?[0-9]*\)$/\1/p' "$work/host-lf.txt")
   [ -n "$dll_score" ] || fail "no score from the DLL: $(cat "$work/host-lf.txt")"
-  # The host prints each line of the text after "| ", bytes outside printable ASCII as \xNN.
+  # The host prints each line of the text after "| ", quoted: \\ \" \r \n \t and \xNN.
   sed -n 's/^| //p' "$work/host-lf.txt" | python3 -c '
 import sys, re
-lines = [re.sub(r"\\x([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), l.rstrip("\n")).replace("\\\\", "\\")
-         for l in sys.stdin]
+escapes = {"\\": "\\", "\"": "\"", "r": "\r", "n": "\n", "t": "\t"}
+def unquote(m):
+    e = m.group(1)
+    return chr(int(e[1:], 16)) if e[0] == "x" else escapes[e]
+lines = [re.sub(r"\\(x[0-9A-Fa-f]{2}|[\\\"rnt])", unquote, l.rstrip("\n")) for l in sys.stdin]
 sys.stdout.buffer.write("\r\n".join(lines).encode("latin-1"))' >"$work/dll-text.bin"
   run "$bin/velmor.exe" score --raw sample.adi >"$work/velmor.bin" 2>"$work/velmor.err" || fail "velmor.exe score: $(cat "$work/velmor.err")"
   # velmor prints the text, then its own sections after "Turned away".

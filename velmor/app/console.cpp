@@ -3,6 +3,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -100,10 +101,23 @@ bool writeOutput(const std::string& path, const std::string& bytes) {
     return true;
 }
 
+#ifdef _WIN32
+namespace {
+UINT consoleCodePage = 0;
+void restoreConsoleCodePage() { SetConsoleOutputCP(consoleCodePage); }
+}  // namespace
+#endif
+
 void prepareStreams() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stdin), _O_BINARY);
+    // The terminal's text is UTF-8 (toTerminal): a console shows it in code page 65001, and
+    // gets its own code page back when the program ends.
+    if (_isatty(_fileno(stdout))) {
+        consoleCodePage = GetConsoleOutputCP();
+        if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restoreConsoleCodePage);
+    }
 #endif
 }
 

@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     CLI::App app{"velmor " VELMOR_VERSION ": score, check and convert a Velmor contest log outside the logging program."};
     app.set_version_flag("--version", "velmor " VELMOR_VERSION);
     app.require_subcommand(1);
+    // "/work/log.cbr" is a file, not an option: no "/option" spelling on Windows either
+    // (set before the subcommands, which take it over).
+    app.allow_windows_style_options(false);
     std::function<int()> run;
     velmor::cli::addScoreCommand(app, run);
     velmor::cli::addCabrilloCommand(app, run);

@@ -110,6 +110,7 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
     claimed_.push_back(tagValue(file, "CLAIMED-SCORE"));
     order_.push_back(files_++);
     std::string& text = texts_.emplace_back();
+    text.reserve(bytes.size());
     for (const cr::Line& line : file.lines) {
         if (!line.isQso()) continue;
         QsoInput in;

@@ -54,18 +54,39 @@ private:
         for (std::size_t i = 0; i < c.size(); ++i) v.push_back(c.substr(0, i) + c.substr(i + 1));
         return v;
     }
-    bool farFromAll(const std::string& c) const {
-        for (const std::string& v : variants(c))
-            if (taken_.count(v)) return false;
-        return true;
+    // Whether `c` is one edit from (or equal to) an entrant's call. Two calls one edit
+    // apart share a deletion variant, so only entrants sharing one need the full check.
+    bool nearEntrant(const std::string& c) const {
+        for (const std::string& v : variants(c)) {
+            auto it = owners_.find(v);
+            if (it == owners_.end()) continue;
+            for (const std::string& other : it->second)
+                if (other == c || oneEditApart(other, c)) return true;
+        }
+        return false;
     }
-    std::string newCall() {
-        for (;;) {
+    // A new call: never one edit from an entrant (so that every bust has one explanation),
+    // and distinct from every call so far. Entrants are registered as such.
+    std::string newCall(bool entrant) {
+        for (std::uint32_t attempt = 0;; ++attempt) {
             std::string c = kPrefixes[uniform(std::size(kPrefixes))];
-            const std::uint32_t letters = 2 + uniform(2);
+            // Longer suffixes once the short ones get crowded.
+            const std::uint32_t letters = 2 + uniform(2) + (attempt > 50 ? 1 : 0);
             for (std::uint32_t i = 0; i < letters; ++i) c += static_cast<char>('A' + uniform(26));
-            if (!farFromAll(c)) continue;
-            for (const std::string& v : variants(c)) taken_.insert(v);
+            if (taken_.count(c) || nearEntrant(c)) continue;
+            // An entrant must also keep its distance from the non-entrants already made.
+            if (entrant) {
+                bool near = false;
+                for (const std::string& v : variants(c)) {
+                    auto it = nonEntrantVariants_.find(v);
+                    if (it == nonEntrantVariants_.end()) continue;
+                    for (const std::string& other : it->second)
+                        if (oneEditApart(other, c)) near = true;
+                }
+                if (near) continue;
+            }
+            taken_.insert(c);
+            for (const std::string& v : variants(c)) (entrant ? owners_ : nonEntrantVariants_)[v].push_back(c);
             return c;
         }
     }
@@ -123,13 +144,14 @@ private:
                     open_.end());
     }
     void qsoWithNonEntrant(std::uint32_t a);
-    void qsoBetween(std::uint32_t a, std::uint32_t b);
+    bool qsoBetween(std::uint32_t a, std::uint32_t b);
     std::string lineText(const std::string& own, const Entry& e) const;
 
     SyntheticOptions o_;
     std::mt19937_64 rng_;
     std::unordered_set<std::string> taken_;
     std::unordered_map<std::string, std::vector<std::string>> owners_;  // variant -> entrant calls
+    std::unordered_map<std::string, std::vector<std::string>> nonEntrantVariants_;
     std::vector<std::string> calls_, sent_;
     std::vector<std::string> nonEntrants_;
     std::vector<std::vector<Entry>> logs_;
@@ -143,12 +165,16 @@ private:
 void Generator::qsoWithNonEntrant(std::uint32_t a) {
     std::uint32_t n;
     if (nonEntrants_.empty() || chance(0.1)) {
-        nonEntrants_.push_back(newCall());
+        nonEntrants_.push_back(newCall(false));
         n = static_cast<std::uint32_t>(nonEntrants_.size() - 1);
     } else {
         n = uniform(static_cast<std::uint32_t>(nonEntrants_.size()));
     }
-    for (;;) {
+    for (int attempt = 0;; ++attempt) {
+        if (attempt == 64) {  // this log has this station in every hour already
+            nonEntrants_.push_back(newCall(false));
+            n = static_cast<std::uint32_t>(nonEntrants_.size() - 1);
+        }
         Entry e;
         e.band = static_cast<int>(uniform(rules::kContestBands.size()));
         e.mode = static_cast<int>(uniform(3));
@@ -167,15 +193,17 @@ void Generator::qsoWithNonEntrant(std::uint32_t a) {
     }
 }
 
-void Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
-    int band, mode;
-    for (;;) {
+bool Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
+    int band = 0, mode = 0;
+    bool found = false;
+    for (int attempt = 0; attempt < 64 && !found; ++attempt) {
         band = static_cast<int>(uniform(rules::kContestBands.size()));
         mode = static_cast<int>(uniform(3));
         const std::uint64_t key = (std::uint64_t{std::min(a, b)} << 36) | (std::uint64_t{std::max(a, b)} << 8) |
                                   static_cast<std::uint64_t>(band * 3 + mode);
-        if (pairSlots_.insert(key).second) break;
+        found = pairSlots_.insert(key).second;
     }
+    if (!found) return false;  // the two have used (nearly) every band and mode
     Fault fault = Fault::None;
     const double r = std::uniform_real_distribution<double>(0.0, 1.0)(rng_);
     const Fault kinds[] = {Fault::BadExch, Fault::Busted, Fault::Nil, Fault::Invalid, Fault::OutOfPeriod, Fault::Dupe};
@@ -245,6 +273,7 @@ void Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
     }
     addEntry(a, std::move(ea));
     if (withB) addEntry(b, std::move(eb));
+    return true;
 }
 
 std::string Generator::lineText(const std::string& own, const Entry& e) const {
@@ -272,9 +301,8 @@ std::string Generator::lineText(const std::string& own, const Entry& e) const {
 SyntheticContest Generator::run() {
     const std::uint32_t n = std::max<std::uint32_t>(o_.entrants, 2);
     for (std::uint32_t i = 0; i < n; ++i) {
-        calls_.push_back(newCall());
+        calls_.push_back(newCall(true));
         sent_.push_back(exchange());
-        for (const std::string& v : variants(calls_.back())) owners_[v].push_back(calls_.back());
     }
     logs_.resize(n);
     room_.assign(n, o_.qsosPerLog);
@@ -287,7 +315,7 @@ SyntheticContest Generator::run() {
         } else {
             std::uint32_t b;
             do b = open_[uniform(static_cast<std::uint32_t>(open_.size()))]; while (b == a);
-            qsoBetween(a, b);
+            if (!qsoBetween(a, b)) qsoWithNonEntrant(a);
         }
         if (someFull_) closeFull();
     }
