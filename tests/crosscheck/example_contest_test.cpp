@@ -128,6 +128,32 @@ TEST(ExampleContest, ASecondRunReplacesTheOutputsWhole) {
     EXPECT_EQ(readFile(out + "/verdicts.csv").find('x' + std::string(10, 'x')), std::string::npos);
 }
 
+TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
+    const std::string dir = freshDir("report-names");
+    // "/" cannot be in a file name and Windows does not tell letter case apart: all three
+    // calls would write reports/UA1AAA_P.txt.
+    for (const char* call : {"UA1AAA/P", "UA1AAA_P", "ua1aaa_p"}) {
+        std::string name = std::string(call) + ".log";
+        for (char& c : name)
+            if (c == '/') c = '-';
+        writeFile(dir + "/" + name, std::string("START-OF-LOG: 3.0\r\nCALLSIGN: ") + call +
+                                        "\r\nQSO: 14025 CW 2026-05-16 1200 X 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
+    }
+    RunOptions o;
+    o.logs = {"."};
+    o.outDir = "out";
+    ASSERT_EQ(runIn(dir, o), kExitOk);
+    const std::pair<const char*, const char*> reports[] = {
+        {"UA1AAA_P.txt", "UA1AAA/P"}, {"UA1AAA_P-2.txt", "UA1AAA_P"}, {"ua1aaa_p-3.txt", "ua1aaa_p"}};
+    const std::string page = readFile(dir + "/out/results.html");
+    for (const auto& [file, call] : reports) {
+        EXPECT_NE(readFile(dir + "/out/reports/" + file).find(std::string("report for ") + call + "\n"),
+                  std::string::npos)
+            << file;
+        EXPECT_NE(page.find(std::string("href=\"reports/") + file + "\">" + call + "<"), std::string::npos) << file;
+    }
+}
+
 #ifdef VELMOR_HAVE_SQLITE
 TEST(ExampleContest, SqliteHoldsTheSameRowsAsTheCsvFiles) {
     const std::string out = freshDir("sqlite");

@@ -79,7 +79,12 @@ std::vector<std::string> expandLogArgument(const std::string& arg) {
     for (const auto& entry : fs::directory_iterator(fs::u8path(arg), ec)) {
         if (!entry.is_regular_file(ec)) continue;
         const std::string ext = lower(entry.path().extension().u8string());
-        if (ext == ".cbr" || ext == ".log") files.push_back(entry.path().u8string());
+        // Joined with '/', which Windows accepts too, so that every platform names the files
+        // alike in the outputs.
+        if (ext == ".cbr" || ext == ".log") {
+            const bool sep = !arg.empty() && (arg.back() == '/' || arg.back() == '\\');
+            files.push_back(arg + (sep ? "" : "/") + entry.path().filename().u8string());
+        }
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -68,7 +68,7 @@ private:
 };
 
 // The files a LOG argument stands for: a file itself, or every ".cbr" and ".log" file
-// (extension in any case) in a folder, sorted by name.
+// (extension in any case) in a folder, sorted by name and joined to the folder with '/'.
 std::vector<std::string> expandLogArgument(const std::string& arg);
 
 // The fields of a QSO line ("QSO: 14025 CW ..."), as written.

@@ -120,10 +120,10 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
     put(dir / "verdicts.csv", [&](std::ostream& o) { writeVerdictsCsv(contest, o); });
     put(dir / "results.csv", [&](std::ostream& o) { writeResultsCsv(contest, o); });
     put(dir / "skipped.csv", [&](std::ostream& o) { writeSkippedCsv(skipped, o); });
+    const std::vector<std::string> reportNames = reportFileNames(contest);
     for (std::uint32_t log : contest.engine.countedLogsByCall())
-        put(dir / "reports" / fs::u8path(reportFileName(contest.engine.logCall(log))),
-            [&](std::ostream& o) { writeReport(contest, log, o); });
-    put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, o); });
+        put(dir / "reports" / fs::u8path(reportNames[log]), [&](std::ostream& o) { writeReport(contest, log, o); });
+    put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });
     if (!options.sqlitePath.empty()) {
         std::string e = writeSqlite(contest, options.sqlitePath);
         if (!e.empty()) errors.push_back(options.sqlitePath + ": " + e);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
+#include <unordered_set>
 
 namespace velmor::crosscheck {
 namespace {
@@ -103,6 +104,25 @@ std::string reportFileName(std::string_view call) {
     }
     if (name.empty()) name = "_";
     return name + ".txt";
+}
+
+std::vector<std::string> reportFileNames(const Contest& contest) {
+    const Engine& e = contest.engine;
+    std::vector<std::string> names(e.logCount());
+    std::unordered_set<std::string> used;  // in lower case
+    auto lower = [](std::string s) {
+        for (char& c : s)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        return s;
+    };
+    for (std::uint32_t log : e.countedLogsByCall()) {
+        const std::string base = reportFileName(e.logCall(log));
+        std::string name = base;
+        for (int n = 2; !used.insert(lower(name)).second; ++n)
+            name = base.substr(0, base.size() - 4) + "-" + std::to_string(n) + ".txt";
+        names[log] = name;
+    }
+    return names;
 }
 
 void writeVerdictsCsv(const Contest& contest, std::ostream& out) {
@@ -227,7 +247,7 @@ void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
     if (!any) out << "\nEvery QSO counts and none is unique.\n";
 }
 
-void writeResultsHtml(const Contest& contest, std::ostream& out) {
+void writeResultsHtml(const Contest& contest, const std::vector<std::string>& reportNames, std::ostream& out) {
     const Engine& e = contest.engine;
     const std::vector<std::uint32_t> order = resultsOrder(contest);
     std::uint64_t lines = 0;
@@ -270,7 +290,7 @@ void writeResultsHtml(const Contest& contest, std::ostream& out) {
             const LogSummary& s = e.summary(log);
             best = std::max(best, s.score);
             h += "<tr><td>" + std::to_string(s.place) + "</td><td class=\"call\"><a href=\"reports/";
-            h += reportFileName(e.logCall(log));
+            h += reportNames[log];
             h += "\">";
             appendHtml(h, e.logCall(log));
             h += "</a></td><td>" + std::to_string(s.score) + "</td><td>";

@@ -46,6 +46,12 @@ std::string errorRate(const LogSummary& s);
 // other byte becomes '_' (so "RZ3VLM/P" gives "RZ3VLM_P.txt").
 std::string reportFileName(std::string_view call);
 
+// The report file names of all counted logs (indexed by log; empty for a log that does not
+// count). Two calls that would share a name, also when only letter case tells them apart
+// (one file on Windows), are kept apart: the later one in call order gets "-2", "-3", ...
+// before ".txt", so that no report overwrites another.
+std::vector<std::string> reportFileNames(const Contest& contest);
+
 void writeVerdictsCsv(const Contest& contest, std::ostream& out);
 void writeResultsCsv(const Contest& contest, std::ostream& out);
 void writeSkippedCsv(const std::vector<SkippedFile>& skipped, std::ostream& out);
@@ -54,6 +60,6 @@ void writeSkippedCsv(const std::vector<SkippedFile>& skipped, std::ostream& out)
 void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out);
 // One self-contained page: per category the sortable results table and a bar chart of the
 // final scores; each call links to reports/<file>.
-void writeResultsHtml(const Contest& contest, std::ostream& out);
+void writeResultsHtml(const Contest& contest, const std::vector<std::string>& reportNames, std::ostream& out);
 
 }  // namespace velmor::crosscheck
