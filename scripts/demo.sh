@@ -67,4 +67,7 @@ echo "velmor check: status $check_status"
 [ "$check_status" -le 1 ] || status=$check_status
 echo
 echo "demo: results in $out (err.txt, RZ3VLM.cbr, Plugins/VARDO.ini)"
+echo
+echo "== The operator's download"
+bash "$top/scripts/package.sh" --no-deps || status=$?
 exit "$status"

@@ -19,6 +19,7 @@ packages=(
   libsqlite3-dev                                         # velmor crosscheck --sqlite
   chromium                                               # the results page tested in a real browser
   clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
+  pandoc zip                                             # the release: the guide's HTML and the zip
 )
 
 is_root() { [ "$(id -u)" = 0 ]; }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "velmor_version.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -69,7 +71,7 @@ protected:
 TEST_F(VelmorProgram, VersionAndHelpOfEverySubcommand) {
     const Outcome v = run("--version");
     EXPECT_EQ(v.status, 0);
-    EXPECT_EQ(v.out, "velmor 1.0.0\n");
+    EXPECT_EQ(v.out, "velmor " VELMOR_VERSION "\n");
     for (const char* sub : {"score", "cabrillo", "body", "check", "crosscheck"}) {
         const Outcome h = run(std::string(sub) + " --help");
         EXPECT_EQ(h.status, 0) << sub;

@@ -1,5 +1,6 @@
 // Drives the header editor of the real Orvin.exe from its panel, against the stand-in host.
 #include <windows.h>
+#include <wincodec.h>
 
 #include <gtest/gtest.h>
 
@@ -77,17 +78,19 @@ std::vector<std::string> ComboItems(HWND combo) {
     return items;
 }
 
-// Saves what the screen shows inside `window` as a BMP file (for people to look at).
+// Saves what the screen shows inside `window` as a PNG file (for people to look at, and
+// for the operator guide's pictures), encoded by the system's imaging component.
 void SaveScreenshot(HWND window, const std::string& path) {
     RECT r;
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
+    if (w <= 0 || h <= 0) return;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
+    info.bmiHeader.biHeight = -h;  // top-down rows, as the encoder takes them
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
@@ -96,21 +99,42 @@ void SaveScreenshot(HWND window, const std::string& path) {
     HGDIOBJ old = SelectObject(memory, bitmap);
     BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     GdiFlush();
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) / 4) * 4;
-    const DWORD imageSize = stride * static_cast<DWORD>(h);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
-    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    bytes.append(static_cast<const char*>(bits), imageSize);
+    const UINT stride = ((static_cast<UINT>(w) * 3 + 3) / 4) * 4;
+
+    const std::wstring widePath(path.begin(), path.end());  // ASCII paths only
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory* factory = nullptr;
+    IWICStream* stream = nullptr;
+    IWICBitmapEncoder* encoder = nullptr;
+    IWICBitmapFrameEncode* frame = nullptr;
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&factory));
+    if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+    if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(widePath.c_str(), GENERIC_WRITE);
+    if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+    if (SUCCEEDED(hr)) hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
+    if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+    if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+    if (SUCCEEDED(hr)) hr = frame->SetSize(static_cast<UINT>(w), static_cast<UINT>(h));
+    if (SUCCEEDED(hr)) hr = frame->SetPixelFormat(&format);
+    if (SUCCEEDED(hr) && format != GUID_WICPixelFormat24bppBGR) hr = E_FAIL;
+    if (SUCCEEDED(hr))
+        hr = frame->WritePixels(static_cast<UINT>(h), stride, stride * static_cast<UINT>(h),
+                                static_cast<BYTE*>(bits));
+    if (SUCCEEDED(hr)) hr = frame->Commit();
+    if (SUCCEEDED(hr)) hr = encoder->Commit();
+    if (frame) frame->Release();
+    if (encoder) encoder->Release();
+    if (stream) stream->Release();
+    if (factory) factory->Release();
+    if (SUCCEEDED(com)) CoUninitialize();
+    EXPECT_TRUE(SUCCEEDED(hr)) << "PNG screenshot " << path << ": HRESULT " << std::hex << hr;
+
     SelectObject(memory, old);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    WriteFileBytes(path, bytes);
 }
 
 // One Orvin.exe with its panel, in a fresh working directory, against a fresh stand-in host
@@ -216,7 +240,7 @@ TEST_F(EditorInOrvin, OpensFromSystemMenuWithHostValuesWritesTheLogOnOkAndReturn
     EXPECT_EQ(SendMessageA(Field(kCombo4), CB_GETCURSEL, 0, 0), 0);
 
     CreateDirectoryA(ARTIFACTS_DIR, nullptr);
-    SaveScreenshot(editor_, std::string(ARTIFACTS_DIR) + "/header-editor.bmp");
+    SaveScreenshot(editor_, std::string(ARTIFACTS_DIR) + "/header-editor.png");
 
     // A later change of the host's item reaches the hidden field only.
     ASSERT_TRUE(kova::SendHostCommand(hostWindow_, "set MyCall r9xyz"));

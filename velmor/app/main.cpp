@@ -6,10 +6,7 @@
 #include "commands.h"
 #include "console.h"
 #include "crosscheck/crosscheck_command.h"
-
-#ifndef VELMOR_VERSION
-#define VELMOR_VERSION "0.0.0"
-#endif
+#include "velmor_version.h"
 
 int main(int argc, char** argv) {
     velmor::cli::prepareStreams();
