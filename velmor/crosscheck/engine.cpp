@@ -292,7 +292,7 @@ void Engine::findBusts() {
     for (std::uint32_t l : byCall_)
         for (std::uint32_t i = logs_[l].first; i < logs_[l].last; ++i)
             if (recs_[i].verdict == Verdict::Pending) open.push_back(i);
-    auto key = [this](const Rec& r) { return std::make_tuple(r.call, r.band, r.mode, r.minute, r.line); };
+    auto key = [](const Rec& r) { return std::make_tuple(r.call, r.band, r.mode, r.minute, r.line); };
     std::sort(open.begin(), open.end(),
               [&](std::uint32_t a, std::uint32_t b) { return key(recs_[a]) < key(recs_[b]); });
 
