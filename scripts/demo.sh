@@ -8,7 +8,15 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 [ "${VELMOR_DEMO_NO_BUILD:-0}" = 1 ] || bash "$top/scripts/build.sh"
+source "$top/scripts/wine-env.sh"
 bin="${VELMOR_DEMO_BIN:-$top/build/win32/bin}"
+part1="The shipped 32-bit Stats.dll on the sample log"
+if [ -z "${VELMOR_DEMO_BIN:-}" ] && ! velmor_runs_32bit; then
+  # Wine runs 32-bit programs as 32-bit x86 code, which some machines cannot run at all:
+  # there the same sources built for x86_64 play this part.
+  bin="$top/build/win64/bin"
+  part1="Stats.dll on the sample log (x86_64 build: this machine cannot run 32-bit x86 code)"
+fi
 out="$top/out"
 rm -rf "$out"; mkdir -p "$out/Plugins"
 cp "$bin/Stats.dll" "$out/Plugins/Stats.dll"
@@ -48,11 +56,10 @@ cat RZ3VLM.cbr
 SCRIPT
 
 cd "$out"
-source "$top/scripts/wine-env.sh"
 velmor_wine_up
 trap 'velmor_wine_down' EXIT
 status=0
-echo "== The shipped 32-bit Stats.dll on the sample log"
+echo "== $part1"
 "$top/scripts/wine-run.sh" ./stats-host.exe 'Plugins\Stats.dll' -f session.txt | grep -v '^cdecl: ' || status=$?
 echo
 echo "== A contest session with Cabrillo output (station details confirmed in the dialog)"
