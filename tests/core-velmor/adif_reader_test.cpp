@@ -56,7 +56,8 @@ TEST(Adif, DateAndTimeBecomeAnAutomationDate) {
     EXPECT_DOUBLE_EQ(*adifDate("20260516", "121730"), 46158.0 + (12 * 3600 + 17 * 60 + 30) / 86400.0);
     for (const auto& bad : {std::pair{"2026051", "1200"}, {"20261316", "1200"}, {"20260516", "2400"},
                             {"20260516", "12"}, {"2026O516", "1200"}, {"20260231", "1200"},
-                            {"20250229", "1200"}, {"20260431", "1200"}, {"20260516", "1260"}})
+                            {"20250229", "1200"}, {"20260431", "1200"}, {"20260516", "1260"},
+                            {"00260516", "1200"}})
         EXPECT_FALSE(adifDate(bad.first, bad.second).has_value()) << bad.first << " " << bad.second;
     EXPECT_TRUE(adifDate("20240229", "1200").has_value());
 }

@@ -200,15 +200,15 @@ std::optional<CalendarTime> qsoTime(const std::string& qsoDate, const std::strin
     c.hour = number(timeOn.substr(0, 2));
     c.minute = number(timeOn.substr(2, 2));
     c.second = timeOn.size() == 6 ? number(timeOn.substr(4, 2)) : 0;
-    if (c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.hour > 23 || c.minute > 59 ||
-        c.second > 59)
+    // The host's date-time holds the years 100 to 9999: an earlier year (00260516, a typing
+    // slip) is no date at all.
+    if (c.year < 100 || c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.hour > 23 ||
+        c.minute > 59 || c.second > 59)
         return std::nullopt;
     // A day the month does not have (February 31) would roll over into the next month:
     // the date must come back unchanged from the calendar conversion.
-    if (c.year >= 100) {
-        const std::optional<CalendarTime> back = toCalendar(fromCalendar({c.year, c.month, c.day, 0, 0, 0}));
-        if (!back || back->year != c.year || back->month != c.month || back->day != c.day) return std::nullopt;
-    }
+    const std::optional<CalendarTime> back = toCalendar(fromCalendar({c.year, c.month, c.day, 0, 0, 0}));
+    if (!back || back->year != c.year || back->month != c.month || back->day != c.day) return std::nullopt;
     return c;
 }
 
