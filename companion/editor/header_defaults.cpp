@@ -1,6 +1,8 @@
 // The header editor's first CALLSIGN and CREATED-BY values, and upper case in code page 1251.
 #include "header_defaults.h"
 
+#include "services/text.h"
+
 namespace orvin {
 namespace {
 
@@ -29,7 +31,7 @@ constexpr CasePair kCyrillicOutsideBlock[] = {
 };
 
 unsigned char UpperByte(unsigned char c) {
-    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 'a' + 'A');
+    if (velmor::text::isLower(static_cast<char>(c))) return static_cast<unsigned char>(velmor::text::upper(static_cast<char>(c)));
     if (c >= 0xE0) return static_cast<unsigned char>(c - 0x20);  // а-я
     for (const CasePair& pair : kCyrillicOutsideBlock)
         if (pair.lower == c) return pair.upper;

@@ -1,8 +1,10 @@
 // The Cabrillo writer: QSO lines, the whole file, and the text helpers of the header fields.
 #include "cabrillo/cabrillo_log.h"
 
+#include "cabrillo/qso_line.h"
 #include "log/contest_rules.h"
 #include "services/file_name.h"
+#include "services/text.h"
 
 namespace velmor {
 
@@ -35,19 +37,8 @@ std::string tagLineBreaks(const std::string& escaped, const std::string& tag) {
     return ReplaceAll(ReplaceAll(escaped, "<CR>", "\r\n" + tag + ": "), "<LF>", "");
 }
 
-namespace {
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-}  // namespace
-
 std::string cabrilloBaseName(const std::string& ownCall) {
-    std::string name = ReplaceAll(ReplaceAll(ownCall, "/", "_"), "\\", "_");
-    std::size_t first = 0;
-    std::size_t last = name.size();
-    while (first < last && isBlank(name[first])) ++first;
-    while (last > first && isBlank(name[last - 1])) --last;
-    name = name.substr(first, last - first);
+    std::string name(text::trimSpace(ReplaceAll(ReplaceAll(ownCall, "/", "_"), "\\", "_")));
     if (name.empty()) name = cabrillo::kDefaultBaseName;
     // Whatever the own call holds, the file stays a plain file in the host's folder: no
     // drive ("C:RA3FLT"), no alternate stream ("RA3ABC:P"), no device ("CON").
@@ -59,42 +50,14 @@ std::string_view cabrilloModeLabel(const std::string& mode) {
     return rule != nullptr ? rule->cabrilloLabel : std::string_view();
 }
 
-namespace {
-// printf's "%-Ns" and "%Ns": fill with blanks to `width`; never cut a longer value.
-void appendLeft(std::string& out, const std::string& value, std::size_t width) {
-    out += value;
-    if (value.size() < width) out.append(width - value.size(), ' ');
-}
-void appendRight(std::string& out, const std::string& value, std::size_t width) {
-    if (value.size() < width) out.append(width - value.size(), ' ');
-    out += value;
-}
-}  // namespace
-
 void CCabrilloLog::AddQsoLine(const std::string& call, std::int32_t freqKHz,
                               const std::string& modeLabel, const OleDateTime& time,
                               const std::string& rstSent, const std::string& exchSent,
                               const std::string& rstRcvd, const std::string& exchRcvd) {
-    std::string line = "QSO: ";
-    appendRight(line, std::to_string(freqKHz), 5);
-    line += ' ';
-    appendRight(line, modeLabel, 2);
-    line += ' ';
-    line += formatQsoTime(time);
-    line += ' ';
-    appendLeft(line, callsign, 13);
-    line += ' ';
-    appendLeft(line, rstSent, 3);
-    line += ' ';
-    appendLeft(line, exchSent, 6);
-    line += ' ';
-    appendLeft(line, call, 13);
-    line += ' ';
-    appendLeft(line, rstRcvd, 3);
-    line += ' ';
-    line += exchRcvd;
-    line += "\r\n";
-    qsoLines.push_back(std::move(line));
+    const std::string frequency = qso_line::frequencyText(freqKHz);
+    const std::string dateTime = formatQsoTime(time);
+    qsoLines.push_back(qso_line::format(qso_line::Texts{frequency, modeLabel, dateTime, callsign, rstSent,
+                                                        exchSent, call, rstRcvd, exchRcvd}));
 }
 
 void CCabrilloLog::AddQso(const CInfo& r) {

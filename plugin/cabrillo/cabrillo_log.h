@@ -35,21 +35,8 @@ namespace velmor {
 // |    | the QSO lines                                                          |
 // |    | "END-OF-LOG:"                                                          |
 //
-// QSO line, "QSO: %5i %2s %s %-13s %-3s %-6s %-13s %-3s %s\r\n" (columns from 1, for
-// values that fit; a wider value is written whole and moves the rest right):
-//
-// | columns | content                      | rule                         |
-// |---------|------------------------------|------------------------------|
-// |  1-5    | "QSO: "                      | fixed                        |
-// |  6-10   | frequency in kHz             | right-aligned in 5           |
-// | 12-13   | mode label (CW, PH, PM)      | right-aligned in 2           |
-// | 15-29   | "YYYY-MM-DD HHMM"            | "Invalid DateTime" or empty  |
-// | 31-43   | own call sign                | left-aligned in 13           |
-// | 45-47   | RST sent                     | left-aligned in 3            |
-// | 49-54   | exchange sent                | left-aligned in 6            |
-// | 56-68   | worked call sign             | left-aligned in 13           |
-// | 70-72   | RST received                 | left-aligned in 3            |
-// | 74 on   | exchange received            | as is                        |
+// The QSO lines: cabrillo/qso_line.h, the one place of their columns (AddQsoLine writes
+// them with qso_line::format).
 //
 // The header lines 3-14 come from the station-details table (station_details.h, column
 // "line"); lines 1, 2 and 9 are fixed and line 7 is the score. The details are kept plain;

@@ -4,25 +4,12 @@
 #include <utility>
 #include <vector>
 
+#include "services/text.h"
+
 namespace velmor {
 
 namespace {
-std::string trim(const std::string& s) {
-    std::size_t first = 0, last = s.size();
-    while (first < last && (s[first] == ' ' || s[first] == '\t')) ++first;
-    while (last > first && (s[last - 1] == ' ' || s[last - 1] == '\t')) --last;
-    return s.substr(first, last - first);
-}
-
-bool sameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
-        if (lower(static_cast<unsigned char>(a[i])) != lower(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
+std::string trim(const std::string& s) { return std::string(text::trim(s)); }
 
 std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;
@@ -72,7 +59,7 @@ SectionSpan findSection(const std::vector<std::string>& lines, const std::string
             span.end = i;
             return span;
         }
-        if (sameName(name, section)) {
+        if (text::equalsNoCase(name, section)) {
             span.found = true;
             span.header = i;
         }
@@ -93,7 +80,7 @@ std::string IniFileSettings::read(const std::string& key, const std::string& fal
     if (!span.found) return fallback;
     for (std::size_t i = span.header + 1; i < span.end; ++i) {
         std::string k, v;
-        if (keyValue(lines[i], k, v) && sameName(k, key)) return v;
+        if (keyValue(lines[i], k, v) && text::equalsNoCase(k, key)) return v;
     }
     return fallback;
 }
@@ -113,7 +100,7 @@ void IniFileSettings::write(const std::string& key, const std::string& value) {
             std::string k, v;
             if (!keyValue(lines[i], k, v)) continue;
             lastEntry = i;
-            if (sameName(k, key)) {
+            if (text::equalsNoCase(k, key)) {
                 lines[i] = entry;
                 replaced = true;
                 break;

@@ -8,9 +8,6 @@
 namespace velmor {
 namespace {
 
-// Automation dates of 0100-01-01 and 9999-12-31, the ends of the calendar range.
-constexpr double kFirstDay = -657434.0;
-constexpr double kLastDay = 2958465.0;
 
 // The system library nudges the time of day up by this many days before it splits it into
 // hours, minutes and seconds, so that a value a hair below a whole second does not lose
@@ -41,6 +38,11 @@ Ymd civilFromDays(std::int64_t z) {
 // A compile-time constant, so dates converted during static initialisation elsewhere are right.
 constexpr std::int64_t kEpochOffset = daysFromCivil(1899, 12, 30);
 static_assert(kEpochOffset == -25569);
+
+// Automation dates of the first and the last day the record holds (0100-01-01, 9999-12-31).
+constexpr double kFirstDay = static_cast<double>(daysFromCivil(kFirstYear, 1, 1) - kEpochOffset);
+constexpr double kLastDay = static_cast<double>(daysFromCivil(kLastYear, 12, 31) - kEpochOffset);
+static_assert(kFirstDay == -657434.0 && kLastDay == 2958465.0);
 
 }  // namespace
 
@@ -85,7 +87,7 @@ std::optional<CalendarTime> toCalendar(double date) {
         }
     }
     // The last second of 9999-12-31 can round into the year 10000, which no record holds.
-    if (c.year < 100 || c.year > 9999) return std::nullopt;
+    if (c.year < kFirstYear || c.year > kLastYear) return std::nullopt;
     return c;
 }
 
@@ -100,6 +102,13 @@ std::string formatQsoTime(const OleDateTime& t) {
         }
     }
     return "Invalid DateTime";
+}
+
+std::optional<std::int64_t> qsoMinute(const OleDateTime& t) {
+    if (t.status != DateStatus::Valid) return std::nullopt;
+    const std::optional<CalendarTime> c = toCalendar(t.date);
+    if (!c) return std::nullopt;
+    return minutesSinceEpoch(*c);
 }
 
 double fromCalendar(const CalendarTime& c) {

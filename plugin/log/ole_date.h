@@ -19,18 +19,6 @@ struct OleDateTime {
     DateStatus status = DateStatus::Valid;
 };
 
-// Days since 1970-01-01 of a proleptic Gregorian date (any year, month 1-12, day 1-31):
-// the one place of this arithmetic, used by the date conversion here and by the ADIF
-// reader. Negative before 1970.
-constexpr std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
-    year -= month <= 2 ? 1 : 0;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const std::int64_t yoe = year - era * 400;
-    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
-
 // nullopt when the value cannot be a calendar date: NaN, infinities, or outside the
 // years 100-9999.
 std::optional<CalendarTime> toCalendar(double date);
@@ -42,5 +30,9 @@ std::string formatQsoTime(const OleDateTime& t);
 // The automation date of a calendar time: the log counts clock hours with it; tests and
 // benchmarks build QSO times with it.
 double fromCalendar(const CalendarTime& c);
+
+// Whole minutes since 1970-01-01 00:00 (minutesSinceEpoch) of a valid record that has a
+// calendar date; nullopt for an invalid, null or unconvertible one.
+std::optional<std::int64_t> qsoMinute(const OleDateTime& t);
 
 }  // namespace velmor

@@ -125,12 +125,6 @@ struct QsoLog::KeyRef {
     }
 };
 
-std::int64_t clockHourKey(const CalendarTime& t) {
-    // Whole days since 1899-12-30: fromCalendar of midnight is an exact integer.
-    const CalendarTime midnight{t.year, t.month, t.day, 0, 0, 0};
-    return static_cast<std::int64_t>(fromCalendar(midnight)) * 24 + t.hour;
-}
-
 void QsoLog::clear() {
     // The records' texts must be freed; the indexes only forget their entries and keep
     // their memory, so the reload that follows a reset neither grows nor rehashes them.
@@ -244,9 +238,13 @@ bool QsoLog::removeQso(const QsoFields& qso) {
 }
 
 bool sameQsoTime(const OleDateTime& a, const OleDateTime& b) {
-    // `==` on the values: a NaN never equals anything, so such a record is only ever
-    // removed as the oldest of its group.
-    return a.status == b.status && a.date == b.date;
+    if (a.status != b.status) return false;
+    // An invalid or null record's value means nothing. Valid ones are compared as whole
+    // minutes, as every QSO time is; one without a calendar date (NaN, out of range)
+    // never matches, so such a record is only ever removed as the oldest of its group.
+    if (a.status != DateStatus::Valid) return true;
+    const std::optional<std::int64_t> minute = qsoMinute(a);
+    return minute && minute == qsoMinute(b);
 }
 
 bool QsoLog::removeMatching(const std::string& call, const std::string& mode,

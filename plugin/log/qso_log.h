@@ -23,9 +23,6 @@ struct BandTally {
     std::unordered_map<std::string, std::int32_t> wmRefs;
 };
 
-// Key of one UTC clock hour (date and hour), comparable across days.
-std::int64_t clockHourKey(const CalendarTime& t);
-
 // Ordered array of CInfo in the order AddData0 stored them. Indexes answer the repeat
 // check, the per-band tallies and the removal without walking the records.
 //
@@ -97,7 +94,8 @@ private:
     std::unordered_map<std::string, BandTally> tallies_;
 };
 
-// Whether two date-time records are the same for a removal: equal status and `==` values.
+// Whether two date-time records are the same for a removal: equal status and, for valid
+// ones, the same minute.
 bool sameQsoTime(const OleDateTime& a, const OleDateTime& b);
 
 // Distinct band texts in order of arrival; reordered in place by the statistics report.

@@ -1,5 +1,7 @@
-// Calendar fields of a moment: what the clock service gives and the date conversion produces.
+// Calendar fields of a moment and the one calendar arithmetic: days from a date, validity, whole minutes.
 #pragma once
+
+#include <cstdint>
 
 namespace velmor {
 
@@ -14,5 +16,58 @@ struct CalendarTime {
     int minute = 0;
     int second = 0;
 };
+
+// The years the host's date-time record can hold; every date the system reads must lie
+// within them.
+inline constexpr int kFirstYear = 100;
+inline constexpr int kLastYear = 9999;
+
+// Days since 1970-01-01 of a proleptic Gregorian date (any year, month 1-12, day 1-31):
+// the one place of this arithmetic. Negative before 1970.
+constexpr std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
+    year -= month <= 2 ? 1 : 0;
+    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+    const std::int64_t yoe = year - era * 400;
+    const std::int64_t doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+constexpr bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
+constexpr int daysInMonth(int year, int month) {
+    constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+// Whether the date is a real day of the years kFirstYear to kLastYear: the one validity
+// check of a date read from anywhere.
+constexpr bool isValidDate(int year, int month, int day) {
+    return year >= kFirstYear && year <= kLastYear && month >= 1 && month <= 12 && day >= 1 &&
+           day <= daysInMonth(year, month);
+}
+
+constexpr bool isValidTimeOfDay(int hour, int minute, int second = 0) {
+    return hour >= 0 && hour <= 23 && minute >= 0 && minute <= 59 && second >= 0 && second <= 59;
+}
+
+constexpr bool isValid(const CalendarTime& t) {
+    return isValidDate(t.year, t.month, t.day) && isValidTimeOfDay(t.hour, t.minute, t.second);
+}
+
+// Whole minutes since 1970-01-01 00:00 (the seconds dropped). QSO times are compared as
+// these integers, never as floating-point dates, so that every build (the 32-bit ones
+// too) gives the same answer.
+constexpr std::int64_t minutesSinceEpoch(const CalendarTime& t) {
+    return daysFromCivil(t.year, t.month, t.day) * 1440 + t.hour * 60 + t.minute;
+}
+
+// The UTC clock hour (date and hour) of a minute from minutesSinceEpoch, comparable across
+// days: the key of the contest's once-per-hour rule.
+constexpr std::int64_t clockHour(std::int64_t minute) {
+    return minute >= 0 ? minute / 60 : -((-minute + 59) / 60);
+}
+
+constexpr std::int64_t clockHourKey(const CalendarTime& t) { return clockHour(minutesSinceEpoch(t)); }
 
 }  // namespace velmor

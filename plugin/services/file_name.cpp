@@ -1,18 +1,11 @@
 // The file name rule: forbidden bytes and reserved device names, as Windows applies them.
 #include "services/file_name.h"
 
+#include "services/text.h"
+
 namespace velmor {
 
 namespace {
-
-char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiUpper(a[i]) != b[i]) return false;
-    return true;
-}
 
 // Length of the device word at the start of `fileName`, or 0. Windows maps a device name
 // whatever follows its first dot, and blanks before that dot.
@@ -20,9 +13,9 @@ std::size_t deviceWordLength(std::string_view fileName) {
     std::string_view stem = fileName.substr(0, fileName.find('.'));
     while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
     for (const char* device : {"CON", "PRN", "AUX", "NUL"})
-        if (equalsNoCase(stem, device)) return 3;
+        if (text::equalsNoCase(stem, device)) return 3;
     if (stem.size() == 4 && stem[3] >= '1' && stem[3] <= '9' &&
-        (equalsNoCase(stem.substr(0, 3), "COM") || equalsNoCase(stem.substr(0, 3), "LPT")))
+        (text::equalsNoCase(stem.substr(0, 3), "COM") || text::equalsNoCase(stem.substr(0, 3), "LPT")))
         return 4;
     return 0;
 }

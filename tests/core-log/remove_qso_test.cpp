@@ -119,8 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
                   "ac"},
         MatchCase{"received exchange differs", [](QsoFields& q) { q.exchRcvd = "999"; }, "bc"},
         MatchCase{"sent exchange differs", [](QsoFields& q) { q.exchSent = "002"; }, "bc"},
-        MatchCase{"time differs by a second",
-                  [](QsoFields& q) { q.time.date += 1.0 / 86400.0; }, "bc"},
+        // QSO times compare as whole minutes: seconds never tell two QSOs apart.
+        MatchCase{"time a second later in the same minute",
+                  [](QsoFields& q) { q.time.date += 1.0 / 86400.0; }, "ac"},
+        MatchCase{"time a minute later", [](QsoFields& q) { q.time.date += 60.0 / 86400.0; }, "bc"},
         MatchCase{"same value, other status",
                   [](QsoFields& q) { q.time.status = DateStatus::Invalid; }, "bc"},
         MatchCase{"other band", [](QsoFields& q) { q.band = "40M"; }, "abc"},

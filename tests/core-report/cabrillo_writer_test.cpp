@@ -41,10 +41,18 @@ const std::vector<QsoLineCase>& qsoLineCases() {
         {"values that fit their columns", "W1AW", "UA3AAA", 3512, "CW", kNoon, "599", "001", "599", "123",
          "QSO:  3512 CW 2026-06-13 1205 W1AW" + sp(10) + "599 001" + sp(4) + "UA3AAA" + sp(8) +
              "599 123\r\n"},
-        {"six-digit frequency moves every later column", "W1AW", "UA3AAA", 144000, "PH", kNoon, "59",
-         "001", "59", "123",
-         "QSO: 144000 PH 2026-06-13 1205 W1AW" + sp(10) + "59  001" + sp(4) + "UA3AAA" + sp(8) +
+        {"from 50 MHz the band designator, in the frequency's columns", "W1AW", "UA3AAA", 144000, "PH",
+         kNoon, "59", "001", "59", "123",
+         "QSO:   144 PH 2026-06-13 1205 W1AW" + sp(10) + "59  001" + sp(4) + "UA3AAA" + sp(8) +
              "59  123\r\n"},
+        {"the largest frequency the host passes", "W1AW", "UA3AAA", 4294967, "CW", kNoon, "599", "001",
+         "599", "123",
+         "QSO:  3.4G CW 2026-06-13 1205 W1AW" + sp(10) + "599 001" + sp(4) + "UA3AAA" + sp(8) +
+             "599 123\r\n"},
+        {"the last frequency below 50 MHz in kHz", "W1AW", "UA3AAA", 49999, "CW", kNoon, "599", "001",
+         "599", "123",
+         "QSO: 49999 CW 2026-06-13 1205 W1AW" + sp(10) + "599 001" + sp(4) + "UA3AAA" + sp(8) +
+             "599 123\r\n"},
         {"worked call over 13 characters written whole", "W1AW", "UA3AAA/MM/QRP12", 3512, "CW", kNoon,
          "599", "001", "599", "123",
          "QSO:  3512 CW 2026-06-13 1205 W1AW" + sp(10) + "599 001" + sp(4) + "UA3AAA/MM/QRP12 599 123\r\n"},

@@ -38,10 +38,42 @@ std::string replace(std::string text, const std::string& from, const std::string
 
 std::vector<Finding> check(const std::string& text) { return velmor::check::checkCabrillo(cr::readCabrillo(text)); }
 
-TEST(CabrilloCheck, CleanFileHasNoFindings) {
-    const auto findings = check(kClean);
-    for (const Finding& f : findings) ADD_FAILURE() << velmor::check::formatFinding("f", f);
-    EXPECT_EQ(velmor::check::exitStatusOf(findings), velmor::check::kClean);
+TEST(CabrilloCheck, CleanFilesHaveNoFindings) {
+    const std::pair<const char*, std::string> cases[] = {
+        {"as written", kClean},
+        // Times compare as whole minutes: QSOs logged in one minute are in order on every
+        // build (the 32-bit ones once found the second of two equal times earlier).
+        {"several QSOs in one minute", replace(replace(kClean, "2026-05-16 1220", "2026-05-16 1201"),
+                                               "2026-05-16 1226", "2026-05-16 1201")},
+        {"contest name in another letter case", replace(kClean, "CONTEST: Velmor ", "CONTEST:  VELMOR")},
+    };
+    for (const auto& [name, text] : cases) {
+        SCOPED_TRACE(name);
+        const auto findings = check(text);
+        for (const Finding& f : findings) ADD_FAILURE() << velmor::check::formatFinding("f", f);
+        EXPECT_EQ(velmor::check::exitStatusOf(findings), velmor::check::kClean);
+    }
+}
+
+TEST(CabrilloCheck, EveryReasonALineDoesNotCountIsNamed) {
+    const auto findings = check(replace(kClean, kQso1, qso("10120", "CW", "2026-05-16 1201", "RA3DKM", "599", "001", "599")));
+    ASSERT_EQ(findings.size(), 2u);
+    EXPECT_EQ(findings[0].line, 8);
+    EXPECT_EQ(findings[0].message, "frequency 10120 kHz is outside the contest bands");
+    EXPECT_EQ(findings[1].line, 8);
+    EXPECT_EQ(findings[1].message.rfind("exchange received \"599\" is not a Velmor exchange", 0), 0u);
+}
+
+TEST(CabrilloCheck, ContestNameRule) {
+    const auto file = [](const char* contestLine) {
+        return cr::readCabrillo(replace(kClean, "CONTEST: Velmor \r\n", contestLine));
+    };
+    EXPECT_EQ(velmor::check::otherContest(file("CONTEST: Velmor \r\n")), std::nullopt);
+    EXPECT_EQ(velmor::check::otherContest(file("CONTEST: velmor\r\n")), std::nullopt);
+    EXPECT_EQ(velmor::check::otherContest(file("")), std::nullopt);
+    EXPECT_EQ(velmor::check::otherContest(file("CONTEST: CQ-WW-CW\r\n")), "CONTEST: CQ-WW-CW is not this contest");
+    EXPECT_EQ(velmor::check::otherContest(file("CONTEST: KALVER-PSK\r\n"), {"kalver-psk"}), std::nullopt);
+    EXPECT_EQ(velmor::check::otherContest(file("CONTEST: \r\n")), std::nullopt);
 }
 
 TEST(CabrilloCheck, OneFaultPerFile) {
@@ -81,6 +113,8 @@ TEST(CabrilloCheck, OneFaultPerFile) {
         {"PM label", replace(kClean, "7085 PH", "7085 PM"), 10, W, "\"PM\""},
         {"legacy CATEGORY", replace(kClean, "CATEGORY-BAND: ALL", "CATEGORY: A1"), 5, W, "legacy CATEGORY:"},
         {"lower-case band", replace(kClean, "CATEGORY-BAND: ALL", "CATEGORY-BAND: 160m"), 5, W, "\"160M\""},
+        {"another contest", replace(kClean, "CONTEST: Velmor ", "CONTEST: CQ-WW-CW"), 2, W,
+         "CONTEST: CQ-WW-CW is not this contest (Velmor)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

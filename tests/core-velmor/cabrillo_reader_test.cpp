@@ -1,35 +1,11 @@
-// The Cabrillo reader: lines, tags and QSO fields, and the fault named for each bad line.
+// The Cabrillo reader: numbered lines and their tags and values (QSO lines: qso_line_test).
 #include "cabrillo_reader/cabrillo_reader.h"
-
-#include <cstdio>
 
 #include <gtest/gtest.h>
 
-#include "log/ole_date.h"
-
 namespace cr = velmor::cabrillo_reader;
 
-namespace {
-
-// A QSO line in the writer's columns (the plug-in's format string).
-std::string qsoLine(const char* freq, const char* mode, const char* dateTime, const char* own,
-                    const char* rstS, const char* exS, const char* call, const char* rstR,
-                    const char* exR) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf, "QSO: %5s %2s %s %-13s %-3s %-6s %-13s %-3s %s", freq, mode,
-                  dateTime, own, rstS, exS, call, rstR, exR);
-    return buf;
-}
-
-cr::QsoParse parseText(const std::string& text) {
-    cr::File f = cr::readCabrillo(text);
-    EXPECT_EQ(f.lines.size(), 1u);
-    return cr::parseQso(f.lines.at(0));
-}
-
-}  // namespace
-
-TEST(CabrilloReader, SplitsLinesTagsAndFields) {
+TEST(CabrilloReader, SplitsLinesTagsAndValues) {
     const cr::File f = cr::readCabrillo(
         "START-OF-LOG: 3.0\r\nCONTEST: Velmor \r\n\r\nno tag here\nADDRESS: a: b\r"
         "QSO:  14025 CW 2026-05-16 1203 UA1AAA 599 001 UA2BBB 599 002\r\nEND-OF-LOG:");
@@ -42,7 +18,6 @@ TEST(CabrilloReader, SplitsLinesTagsAndFields) {
     EXPECT_FALSE(f.lines[3].isTag());
     EXPECT_EQ(f.lines[4].value, "a: b");
     EXPECT_TRUE(f.lines[5].isQso());
-    EXPECT_EQ(f.lines[5].fields.size(), 10u);
     EXPECT_EQ(f.lines[6].tag, "END-OF-LOG");
     EXPECT_EQ(f.findTag("contest"), &f.lines[1]);
     EXPECT_EQ(f.findTag("CALLSIGN"), nullptr);
@@ -50,66 +25,3 @@ TEST(CabrilloReader, SplitsLinesTagsAndFields) {
     EXPECT_TRUE(cr::readCabrillo("END-OF-LOG:\r\n").lastLineEnded);
 }
 
-TEST(CabrilloReader, ParsesTheWritersQsoLine) {
-    const cr::QsoParse p =
-        parseText(qsoLine("3550", "PM", "2026-05-16 0905", "UA1AAA", "599", "001", "R3/UA2BBB", "599", "WM"));
-    ASSERT_TRUE(p.ok()) << p.fault.reason;
-    const cr::Qso& q = *p.qso;
-    EXPECT_EQ(q.freqKHz, 3550);
-    EXPECT_EQ(q.modeLabel, "PM");
-    EXPECT_EQ(q.hostMode, "BPSK63");
-    EXPECT_EQ(q.dateText(), "2026-05-16");
-    EXPECT_EQ(q.timeText(), "0905");
-    EXPECT_EQ(q.ownCall, "UA1AAA");
-    EXPECT_EQ(q.call, "R3/UA2BBB");
-    EXPECT_EQ(q.exchangeReceived, "WM");
-    EXPECT_DOUBLE_EQ(q.automationDate(), velmor::fromCalendar({2026, 5, 16, 9, 5, 0}));
-}
-
-TEST(CabrilloReader, NamesTheFaultyField) {
-    struct Case {
-        std::string line;
-        cr::QsoField field;
-        std::string reasonPart;
-    };
-    const Case cases[] = {
-        {qsoLine("14O25", "CW", "2026-05-16 1203", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Frequency, "14O25"},
-        {qsoLine("14025", "RY", "2026-05-16 1203", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Mode, "RY"},
-        {qsoLine("14025", "CW", "2026-02-31 1203", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Date, "impossible date 2026-02-31"},
-        {qsoLine("14025", "CW", "2026-13-01 1203", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Date, "impossible date"},
-        {qsoLine("14025", "CW", "16.05.2026 1203", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Date, "not YYYY-MM-DD"},
-        {qsoLine("14025", "CW", "Invalid DateTime", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Date, "Invalid DateTime"},
-        {qsoLine("14025", "CW", "", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Date, "empty date"},
-        {qsoLine("14025", "CW", "2026-05-16 2460", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Time, "impossible time 2460"},
-        {qsoLine("14025", "CW", "2026-05-16 12:03", "UA1AAA", "599", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::Time, "not HHMM"},
-        {qsoLine("14025", "CW", "2026-05-16 1203", "UA1AAA", "", "001", "UA2BBB", "599", "002"),
-         cr::QsoField::RstSent, "the call is read as \"599\""},
-        {qsoLine("14025", "CW", "2026-05-16 1203", "UA1AAA", "599", "", "UA2BBB", "599", "002"),
-         cr::QsoField::ExchangeSent, "shifts the columns"},
-        {qsoLine("14025", "CW", "2026-05-16 1203", "UA1AAA", "599", "001", "UA2BBB", "", "002"),
-         cr::QsoField::RstReceived, "empty RST received"},
-        {qsoLine("14025", "CW", "2026-05-16 1203", "UA1AAA", "599", "001", "UA2BBB", "599", ""),
-         cr::QsoField::ExchangeReceived, "empty exchange received"},
-        {"QSO: 14025 CW 2026-05-16 1203 UA1AAA 599 001 UA2BBB 002", cr::QsoField::Line,
-         "9 fields where 10"},
-        {"QSO: 14025 CW 2026-05-16 1203 UA1AAA 599 001 UA2BBB 599 002 X", cr::QsoField::Line,
-         "11 fields"},
-        {"QSO:", cr::QsoField::Line, "without fields"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
-        const cr::QsoParse p = parseText(c.line);
-        ASSERT_FALSE(p.ok());
-        EXPECT_EQ(cr::fieldName(p.fault.field), cr::fieldName(c.field));
-        EXPECT_NE(p.fault.reason.find(c.reasonPart), std::string::npos) << p.fault.reason;
-    }
-}

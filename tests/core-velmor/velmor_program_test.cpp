@@ -139,6 +139,36 @@ TEST_F(VelmorProgram, CheckFindingsAndExitStatus) {
     EXPECT_NE(unreadable.err.find("missing.cbr: error: cannot read"), std::string::npos);
 }
 
+TEST_F(VelmorProgram, ScoreNamesWhatTheCommitteeWillNotCountInCheckWords) {
+    // The plug-in counts any band and any non-empty exchange; the committee only the
+    // contest's bands and Velmor exchanges. score says which, with check's own words.
+    write("mixed.cbr",
+          "START-OF-LOG: 3.0\r\nCONTEST: Velmor \r\nCALLSIGN: RZ3VLM\r\n"
+          "QSO: 14025 CW 2026-05-16 1201 RZ3VLM        599 001    RA3DKM        599 014\r\n"
+          "QSO: 10120 CW 2026-05-16 1202 RZ3VLM        599 002    UA9CLB        599 027\r\n"
+          "QSO:  7012 CW 2026-05-16 1203 RZ3VLM        599 003    UA1ORF        599 599\r\n"
+          "QSO:   144 PH 2026-05-16 1204 RZ3VLM        59  004    UA3QWE        59  WM\r\n"
+          "END-OF-LOG:\r\n");
+    const Outcome score = run("score --raw mixed.cbr");
+    EXPECT_EQ(score.status, 0) << score.err;
+    EXPECT_NE(score.out.find("Score:  9\r\n"), std::string::npos) << score.out;  // WM on 2M: 4 + 5
+    const std::string section = score.out.substr(score.out.find("Not counted by the committee"));
+    EXPECT_EQ(section.substr(0, section.find("\r\n")), "Not counted by the committee (3), score without them 1:");
+    const Outcome check = run("check mixed.cbr");
+    EXPECT_EQ(check.status, 2);
+    for (const char* line : {"5", "6", "7"}) {
+        const std::string at = std::string("line ") + line + ": ";
+        const std::size_t start = section.find(at);
+        ASSERT_NE(start, std::string::npos) << section;
+        const std::string entry = section.substr(start, section.find("\r\n", start) - start);
+        const std::string reason = entry.substr(entry.rfind(": ") + 2);
+        EXPECT_NE(check.out.find(std::string("mixed.cbr:") + line + ": error: " + reason + "\n"), std::string::npos)
+            << reason << "\n" << check.out;
+    }
+    EXPECT_NE(section.find("line 5: UA9CLB 30M CW: frequency 10120 kHz is outside the contest bands"),
+              std::string::npos) << section;
+}
+
 TEST_F(VelmorProgram, InputErrorsNameTheRecordAndFieldAndNoPartialFileIsLeft) {
     write("log.adi",
           "<CALL:6>RA3DKM <QSO_DATE:8>20260231 <TIME_ON:4>1201 <BAND:3>20m <MODE:2>CW <SRX:2>14 <STX:1>1 <EOR>\n"

@@ -4,6 +4,7 @@
 
 #include "crosscheck/crosscheck_run.h"
 #include "crosscheck/engine.h"
+#include "services/calendar_time.h"
 
 namespace velmor::crosscheck {
 namespace {
@@ -37,7 +38,7 @@ TEST(OneEditApart, ChangedAddedDroppedOrSwappedCharacters) {
 
 TEST(PeriodTime, RealDatesAndTimesOnly) {
     EXPECT_EQ(parsePeriodTime("1970-01-01T00:00"), 0);
-    EXPECT_EQ(parsePeriodTime("2026-05-16T12:00"), minutesSinceEpoch(2026, 5, 16, 12, 0));
+    EXPECT_EQ(parsePeriodTime("2026-05-16T12:00"), minutesSinceEpoch({2026, 5, 16, 12, 0, 0}));
     EXPECT_EQ(*parsePeriodTime("2024-02-29T23:59") + 1, *parsePeriodTime("2024-03-01T00:00"));
     for (const char* bad : {"2026-02-29T12:00", "2026-05-16T24:00", "2026-05-16T12:60", "2026-05-16 12:00",
                             "2026-5-16T12:00", "", "2026-05-16T12:00Z", "2026-13-01T00:00"})
@@ -62,7 +63,7 @@ Engine run(const std::vector<std::pair<const char*, std::vector<Line>>>& logs, i
             QsoInput q;
             q.line = ++n;
             q.freqKHz = 14020;
-            q.minute = minutesSinceEpoch(2026, 5, 16, 12, 0) + l.minute;
+            q.minute = minutesSinceEpoch({2026, 5, 16, 12, 0, 0}) + l.minute;
             q.call = l.call;
             q.exchSent = l.sent;
             q.exchRcvd = l.rcvd;

@@ -1,12 +1,14 @@
 // Fuzz target: the Cabrillo reader, the QSO line parser and velmor check's rules on any bytes.
 // Invariants: lines are numbered 1..n in order and hold no line ends; a QSO line parses to
-// either a QSO whose fields are in range (and whose texts print back as read) or a fault
-// with a reason; check findings name existing lines (1 for an empty file) and come sorted.
+// either a QSO whose fields are in range (whose texts print back as read, and whose written
+// line reads back as the same QSO) or a fault with a reason; check findings name existing lines (1 for an empty file) and come sorted.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
+#include "cabrillo/qso_line.h"
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "check/cabrillo_check.h"
 
@@ -18,25 +20,32 @@ void require(bool ok) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace cr = velmor::cabrillo_reader;
+    namespace qso_line = velmor::qso_line;
     const cr::File file = cr::readCabrillo(std::string_view(reinterpret_cast<const char*>(data), size));
     for (std::size_t i = 0; i < file.lines.size(); ++i) {
         const cr::Line& line = file.lines[i];
         require(line.number == static_cast<int>(i) + 1);
         require(line.text.find_first_of("\r\n") == std::string::npos);
         if (!line.isQso()) continue;
-        const cr::QsoParse p = cr::parseQso(line);
+        const qso_line::Parse p = qso_line::read(line.text);
         if (!p.ok()) {
             require(!p.fault.reason.empty());
             continue;
         }
-        const cr::Qso& q = *p.qso;
+        const qso_line::Qso& q = *p.qso;
         require(q.freqKHz >= 0);
-        require(q.month >= 1 && q.month <= 12 && q.day >= 1 && q.day <= 31);
-        require(q.hour >= 0 && q.hour <= 23 && q.minute >= 0 && q.minute <= 59);
-        require(!q.hostMode.empty());
-        require(line.fields.size() == 10);
-        require(q.dateText() == line.fields[2] && q.timeText() == line.fields[3]);
+        require(velmor::isValid(q.time));
+        require(q.mode != nullptr);
+        const qso_line::Split fields = qso_line::split(line.text);
+        require(fields.count == qso_line::kFieldCount);
+        require(q.dateText() == fields[qso_line::Field::Date] && q.timeText() == fields[qso_line::Field::Time]);
         require(!q.call.empty() && !q.exchangeReceived.empty());
+        // The writer's line of what was read reads back as the same QSO.
+        const std::string again = qso_line::format(q);
+        const qso_line::Parse back = qso_line::read(std::string_view(again).substr(0, again.size() - 2));
+        require(back.ok() && qso_line::format(*back.qso) == again);
+        for (const qso_line::Fault& f : qso_line::contestFaults(q.freqKHz, q.hostMode(), q.exchangeReceived))
+            require(!f.reason.empty());
     }
     const auto findings = velmor::check::checkCabrillo(file);
     const int last = file.lastLineNumber() > 0 ? file.lastLineNumber() : 1;

@@ -9,7 +9,7 @@ set(allowed_services services)
 set(allowed_log      log services)
 set(allowed_checks   checks log services)
 set(allowed_score    score log services)
-set(allowed_cabrillo cabrillo log services)
+set(allowed_cabrillo cabrillo checks log services)
 set(allowed_session  session cabrillo checks score log services)
 set(core_folders services log checks score cabrillo session)
 

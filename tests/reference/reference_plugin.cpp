@@ -126,13 +126,19 @@ std::int32_t ReferencePlugin::AddData(const QsoFields& q) {
 
 std::int32_t ReferencePlugin::RemoveData(const QsoFields& qso) {
     // First the oldest record that is the deleted QSO itself: call, mode, band, both
-    // exchanges, and the date-time with equal status and a value equal by == (a NaN is
-    // never equal).
+    // exchanges, and the date-time with equal status and, when valid, the same calendar
+    // minute (one without a calendar date is never equal).
+    auto sameTime = [](const OleDateTime& a, const OleDateTime& b) {
+        if (a.status != b.status) return false;
+        if (a.status != DateStatus::Valid) return true;
+        const std::optional<CalendarTime> ca = toCalendar(a.date), cb = toCalendar(b.date);
+        return ca && cb && ca->year == cb->year && ca->month == cb->month && ca->day == cb->day &&
+               ca->hour == cb->hour && ca->minute == cb->minute;
+    };
     for (std::size_t i = 0; i < qsoLog_.size(); ++i) {
         const CInfo& r = qsoLog_[i];
         if (r.call == qso.call && r.mode == qso.mode && r.band == qso.band &&
-            r.exchSent == qso.exchSent && r.exchRcvd == qso.exchRcvd &&
-            r.time.status == qso.time.status && r.time.date == qso.time.date) {
+            r.exchSent == qso.exchSent && r.exchRcvd == qso.exchRcvd && sameTime(r.time, qso.time)) {
             qsoLog_.erase(qsoLog_.begin() + static_cast<std::ptrdiff_t>(i));
             return 1;
         }

@@ -3,29 +3,16 @@
 #include <array>
 #include <cstdlib>
 
+#include "services/text.h"
+
 namespace velmor::adif {
 namespace {
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+using text::allDigits;
+using text::upperCase;
 
-std::string upperCase(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = upper(c);
-    return out;
-}
-
-bool allDigits(std::string_view s) {
-    if (s.empty()) return false;
-    for (char c : s)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
-int number(std::string_view digits) {
-    int n = 0;
-    for (char c : digits) n = n * 10 + (c - '0');
-    return n;
-}
+// The value of digits the caller has checked (allDigits) and limited in number.
+int number(std::string_view digits) { return static_cast<int>(text::number(digits).value_or(0)); }
 
 // Field names: ADIF allows letters, digits and underscores (and we accept the few other
 // printable characters some programs use in application-defined names), never blanks,
@@ -201,14 +188,8 @@ std::optional<CalendarTime> qsoTime(const std::string& qsoDate, const std::strin
     c.minute = number(timeOn.substr(2, 2));
     c.second = timeOn.size() == 6 ? number(timeOn.substr(4, 2)) : 0;
     // The host's date-time holds the years 100 to 9999: an earlier year (00260516, a typing
-    // slip) is no date at all.
-    if (c.year < 100 || c.month < 1 || c.month > 12 || c.day < 1 || c.day > 31 || c.hour > 23 ||
-        c.minute > 59 || c.second > 59)
-        return std::nullopt;
-    // A day the month does not have (February 31) would roll over into the next month:
-    // the date must come back unchanged from the calendar conversion.
-    const std::optional<CalendarTime> back = toCalendar(fromCalendar({c.year, c.month, c.day, 0, 0, 0}));
-    if (!back || back->year != c.year || back->month != c.month || back->day != c.day) return std::nullopt;
+    // slip) is no date at all, nor is a day the month does not have (February 31).
+    if (!isValid(c)) return std::nullopt;
     return c;
 }
 

@@ -1,3 +1,4 @@
+// Reading the log a subcommand works on: ADIF or Cabrillo, as the host's QSO fields.
 #include "log_input.h"
 
 #include <algorithm>
@@ -6,21 +7,13 @@
 #include <sstream>
 
 #include "adif/adif_reader.h"
+#include "cabrillo/qso_line.h"
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "console.h"
+#include "services/text.h"
 
 namespace velmor::cli {
 namespace {
-
-bool endsWithNoCase(const std::string& s, const std::string& suffix) {
-    if (s.size() < suffix.size()) return false;
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        char c = s[s.size() - suffix.size() + i];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c != suffix[i]) return false;
-    }
-    return true;
-}
 
 void readAdif(const std::string& path, const std::string& text, const std::string& callOption, LogInput& out) {
     const adif::Document doc = adif::parse(text);
@@ -56,14 +49,14 @@ void readCabrilloLog(const std::string& path, const std::string& text, const std
         if (const cabrillo_reader::Line* callsign = file.findTag("CALLSIGN")) out.ownCall = callsign->value;
     for (const cabrillo_reader::Line& line : file.lines) {
         if (!line.isQso()) continue;
-        const cabrillo_reader::QsoParse p = cabrillo_reader::parseQso(line);
+        const qso_line::Parse p = qso_line::read(line.text);
         if (!p.ok()) {
             ++out.errors;
             report(path + ":" + std::to_string(line.number) + ": error: " + p.fault.reason + "; QSO left out");
             continue;
         }
         // The band as a logging program names it, from the frequency.
-        const std::string band(adif::bandOfFrequency(static_cast<std::uint32_t>(p.qso->freqKHz) * 1000u));
+        const std::string band(adif::bandOfFrequency(hostFields(*p.qso, {}).freqHz));
         out.qsos.push_back({line.number, hostFields(*p.qso, band)});
         if (out.ownCall.empty()) out.ownCall = p.qso->ownCall;
     }
@@ -84,7 +77,7 @@ bool readLog(const std::string& path, const std::string& callOption, LogInput& o
             return false;
         }
     }
-    bool cabrillo = !(endsWithNoCase(path, ".adi") || endsWithNoCase(path, ".adif"));
+    bool cabrillo = !(text::endsWithNoCase(path, ".adi") || text::endsWithNoCase(path, ".adif"));
     if (path == "-") cabrillo = text.find_first_not_of(" \t\r\n") != std::string::npos &&
                                 text.compare(text.find_first_not_of(" \t\r\n"), 12, "START-OF-LOG") == 0;
     if (cabrillo)

@@ -5,7 +5,8 @@
 
 #include "commands.h"
 #include "console.h"
-#include "log/qso_log.h"
+#include "cabrillo/qso_line.h"
+#include "log/ole_date.h"
 #include "log_input.h"
 
 namespace velmor::cli {
@@ -28,18 +29,41 @@ std::string repeatReport(const LogInput& in, const SessionOutput& out) {
     for (std::size_t i = 0; i < in.qsos.size(); ++i) {
         if (!out.stored[i]) continue;
         const QsoFields& f = in.qsos[i].fields;
-        const std::optional<CalendarTime> t = toCalendar(f.time.date);
-        if (f.time.status != DateStatus::Valid || !t) continue;
-        const std::string key = f.call + '\n' + f.band + '\n' + f.mode + '\n' + std::to_string(clockHourKey(*t));
-        const auto [it, isFirst] = first.emplace(key, in.qsos[i].source);
+        const std::optional<std::int64_t> minute = qsoMinute(f.time);
+        if (!minute) continue;
+        const auto [it, isFirst] = first.emplace(qso_line::repeatKey(f.call, f.band, f.mode, *minute), in.qsos[i].source);
         if (isFirst) continue;
         ++count;
+        const std::optional<CalendarTime> t = toCalendar(f.time.date);
         char hour[32];
         std::snprintf(hour, sizeof hour, "%04d-%02d-%02d %02dh", t->year, t->month, t->day, t->hour);
         text += sourceName(in, in.qsos[i].source) + " repeats " + sourceName(in, it->second) + ": " + f.call +
                 " " + f.band + " " + f.mode + " " + hour + "\r\n";
     }
     return "Repeats within the clock hour (" + std::to_string(count) + "):\r\n" + text;
+}
+
+// The QSOs the plug-in counts but the committee will not (a band outside the contest's, an
+// exchange that is not a Velmor exchange), each with the reason, and the score without them.
+std::string committeeReport(const LogInput& in, const SessionOutput& out) {
+    std::string text;
+    std::size_t count = 0;
+    std::vector<QsoFields> counted;
+    for (std::size_t i = 0; i < in.qsos.size(); ++i) {
+        if (!out.stored[i]) continue;
+        const QsoFields& f = in.qsos[i].fields;
+        const std::optional<qso_line::Fault> fault = qso_line::contestFault(f.freqHz / 1000, f.mode, f.exchRcvd);
+        if (!fault) {
+            counted.push_back(f);
+            continue;
+        }
+        ++count;
+        text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
+                fault->reason + "\r\n";
+    }
+    std::string heading = "Not counted by the committee (" + std::to_string(count) + ")";
+    if (count > 0) heading += ", score without them " + std::to_string(sessionScore(counted));
+    return heading + ":\r\n" + text;
 }
 
 int runScore(const ScoreOptions& o) {
@@ -59,6 +83,7 @@ int runScore(const ScoreOptions& o) {
     for (char c : turnedAway) lines += c == '\n';
     text += "\r\nTurned away (" + std::to_string(lines) + "):\r\n" + turnedAway;
     text += "\r\n" + repeatReport(in, out);
+    text += "\r\n" + committeeReport(in, out);
     writeStdout(o.raw ? text : toTerminal(text));
     return in.errors > 0 ? kLeftOut : kDone;
 }
@@ -70,7 +95,8 @@ void addScoreCommand(CLI::App& app, std::function<int()>& run) {
     CLI::App* cmd = app.add_subcommand(
         "score",
         "Score a log as the plug-in does: statistics text and score, QSOs turned away (as err.txt "
-        "holds them), repeats within the clock hour.\nExit status: 0 done, 1 some QSOs left out "
+        "holds them), repeats within the clock hour, and the QSOs the plug-in counts but the committee "
+        "will not (outside the contest bands, or without a Velmor exchange) with the score without them.\nExit status: 0 done, 1 some QSOs left out "
         "(reported on standard error), 2 usage error, 3 file not readable.");
     cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
     cmd->add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");

@@ -1,14 +1,17 @@
+// The rules of velmor check: what a robot rejects or misreads in a Cabrillo file, and what it frowns on.
 #include "cabrillo_check.h"
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 
-#include "checks/exchange_check.h"
-#include "log/contest_bands.h"
-#include "log/qso_log.h"
+#include "cabrillo/qso_line.h"
 #include "host_session/plugin_session.h"
+#include "log/contest_bands.h"
+#include "log/contest_rules.h"
+#include "services/text.h"
 
 namespace velmor::check {
 namespace {
@@ -25,19 +28,19 @@ constexpr std::array<std::string_view, 31> kCabrillo3Tags{{
     "SOAPBOX", "QSO", "X-QSO",
 }};
 
-std::string upperCase(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
-
-bool hasLowerCase(const std::string& s) {
-    return std::any_of(s.begin(), s.end(), [](char c) { return c >= 'a' && c <= 'z'; });
-}
-
 std::string quoted(const std::string& s) { return "\"" + s + "\""; }
 
 }  // namespace
+
+std::optional<std::string> otherContest(const cr::File& file, const std::vector<std::string>& accepted) {
+    const cr::Line* line = file.findTag("CONTEST");
+    if (line == nullptr) return std::nullopt;
+    const std::string_view name = text::trim(line->value);
+    if (name.empty() || text::equalsNoCase(name, rules::kSetName)) return std::nullopt;
+    for (const std::string& other : accepted)
+        if (text::equalsNoCase(name, text::trim(other))) return std::nullopt;
+    return "CONTEST: " + std::string(name) + " is not this contest";
+}
 
 std::vector<Finding> checkCabrillo(const cr::File& file) {
     std::vector<Finding> out;
@@ -46,10 +49,10 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
 
     const cr::Line* claimedLine = nullptr;
     std::vector<QsoFields> scored;
-    double previousTime = 0.0;
+    std::int64_t previousMinute = 0;
     int previousLine = 0;
-    int firstPmLine = 0;
-    int pmLines = 0;
+    // QSO lines per contest label that Cabrillo 3.0 does not know (PM), and the first.
+    std::map<const rules::ModeRule*, int> labelLines, firstLabelLine;
     int qsoErrors = 0;  // QSO lines that are not contest QSOs: the score would be off anyway
     // First line of each (call, band, mode, clock hour).
     std::unordered_map<std::string, int> firstInHour;
@@ -60,7 +63,7 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
             error(line.number, "not a Cabrillo line (no TAG: at its start)");
             continue;
         }
-        const std::string tag = upperCase(line.tag);
+        const std::string tag = text::upperCase(line.tag);
         if (tag == "CATEGORY") {
             warning(line.number, "legacy CATEGORY: line; Cabrillo 3.0 uses the CATEGORY-... tags");
             continue;
@@ -72,54 +75,51 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
             continue;
         }
         if (tag == "CLAIMED-SCORE" && !claimedLine) claimedLine = &line;
-        if (tag == "CATEGORY-BAND" && hasLowerCase(line.value))
+        if (tag == "CONTEST" && &line == file.findTag("CONTEST"))
+            if (const std::optional<std::string> other = otherContest(file))
+                warning(line.number, *other + " (" + std::string(rules::kSetName) + ")");
+        if (tag == "CATEGORY-BAND" && text::hasLowerCase(line.value))
             warning(line.number, "band " + quoted(line.value) + " in lower case; Cabrillo 3.0 writes " +
-                                     quoted(upperCase(line.value)));
+                                     quoted(text::upperCase(line.value)));
         if (tag != "QSO") continue;
 
-        const cr::QsoParse parsed = cr::parseQso(line);
+        const qso_line::Parse parsed = qso_line::read(line.text);
         if (!parsed.ok()) {
             ++qsoErrors;
             error(line.number, parsed.fault.reason);
             continue;
         }
-        const cr::Qso& q = *parsed.qso;
-        bool contestQso = true;
-        const int band = rules::contestBandIndex(q.freqKHz);
-        if (band < 0) {
-            error(line.number, "frequency " + std::to_string(q.freqKHz) + " kHz is outside the contest bands");
-            contestQso = false;
-        }
-        if (IsValidExchange(q.exchangeReceived) == 0) {
-            error(line.number, "exchange received " + quoted(q.exchangeReceived) +
-                                   " is not a Velmor exchange (three digits above 000 other than 599, or WM)");
-            contestQso = false;
-        }
-        if (q.modeLabel == "PM" && pmLines++ == 0) firstPmLine = line.number;
+        const qso_line::Qso& q = *parsed.qso;
+        const std::vector<qso_line::Fault> faults = qso_line::contestFaults(q.freqKHz, q.hostMode(), q.exchangeReceived);
+        for (const qso_line::Fault& f : faults) error(line.number, f.reason);
+        if (q.mode->cabrilloLabel != q.mode->cabrillo3Label && labelLines[q.mode]++ == 0)
+            firstLabelLine[q.mode] = line.number;
 
-        const double when = q.automationDate();
-        if (previousLine != 0 && when < previousTime)
+        // Whole minutes: QSOs logged in the same minute are in order.
+        const std::int64_t minute = q.minute();
+        if (previousLine != 0 && minute < previousMinute)
             warning(line.number, "QSO at " + q.dateText() + " " + q.timeText() + " is earlier than line " +
                                      std::to_string(previousLine));
-        previousTime = when;
+        previousMinute = minute;
         previousLine = line.number;
-        if (!contestQso) {
+        if (!faults.empty()) {
             ++qsoErrors;
             continue;
         }
 
-        const std::string bandName(rules::kContestBands[static_cast<std::size_t>(band)].name);
-        const std::int64_t hour = clockHourKey(CalendarTime{q.year, q.month, q.day, q.hour, q.minute, 0});
-        const std::string key = q.call + '\n' + bandName + '\n' + q.hostMode + '\n' + std::to_string(hour);
-        const auto [it, first] = firstInHour.emplace(key, line.number);
+        const std::string bandName(rules::kContestBands[static_cast<std::size_t>(rules::contestBandIndex(q.freqKHz))].name);
+        const auto [it, first] =
+            firstInHour.emplace(qso_line::repeatKey(q.call, bandName, q.hostMode(), minute), line.number);
         if (!first)
-            warning(line.number, "repeat of " + q.call + " on " + bandName + " " + q.hostMode +
+            warning(line.number, "repeat of " + q.call + " on " + bandName + " " + std::string(q.hostMode()) +
                                      " within the clock hour (line " + std::to_string(it->second) + ")");
         scored.push_back(cli::hostFields(q, bandName));
     }
-    if (pmLines > 0)
-        warning(firstPmLine, "mode label \"PM\" (BPSK63) is the contest's, not Cabrillo 3.0's (DG); " +
-                                 std::to_string(pmLines) + " QSO line(s) use it");
+    for (const auto& [mode, lines] : labelLines)
+        warning(firstLabelLine[mode], "mode label " + quoted(std::string(mode->cabrilloLabel)) + " (" +
+                                          std::string(mode->hostName) + ") is the contest's, not Cabrillo 3.0's (" +
+                                          std::string(mode->cabrillo3Label) + "); " + std::to_string(lines) +
+                                          " QSO line(s) use it");
 
     // With faulty QSO lines the recomputed score says nothing new: those lines are reported.
     if (claimedLine && qsoErrors == 0) {

@@ -2,6 +2,7 @@
 // (errors) and what it accepts but the contest or Cabrillo 3.0 frowns on (warnings).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ namespace velmor::check {
 // | the legacy "CATEGORY:" line                                | warning  | that line       |
 // | a band in lower case in CATEGORY-BAND ("160m")             | warning  | that line       |
 //
+// | CONTEST naming another contest than Velmor                 | warning  | that line       |
+//
 // The recomputed score is the plug-in's own: every readable QSO line with a contest band
 // fed to the scoring through its host fields, as a logging program would.
 struct Finding {
@@ -35,6 +38,13 @@ struct Finding {
     Severity severity = Severity::Error;
     std::string message;
 };
+
+// The contest name rule: when the log's CONTEST line names another contest than this one
+// (compared without letter case and surrounding blanks) or the `accepted` ones, the reason
+// "CONTEST: <name> is not this contest"; nullopt otherwise, also when no CONTEST line names
+// a contest.
+std::optional<std::string> otherContest(const cabrillo_reader::File& file,
+                                        const std::vector<std::string>& accepted = {});
 
 // Every finding of the file, ordered by line (findings of one line in the order found).
 std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file);

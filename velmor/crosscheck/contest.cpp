@@ -11,20 +11,13 @@
 
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "services/file_ops.h"
+#include "services/text.h"
 
 namespace velmor::crosscheck {
 namespace {
 
 namespace fs = std::filesystem;
 namespace cr = cabrillo_reader;
-
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-
-std::string lower(std::string s) {
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
 
 std::string tagValue(const cr::File& file, std::string_view tag) {
     const cr::Line* line = file.findTag(tag);
@@ -42,28 +35,13 @@ std::optional<std::string> readWholeFile(const std::string& path, std::string& r
 
 }  // namespace
 
-LineFields splitQsoLine(std::string_view line) {
-    LineFields out{};
-    const std::size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return out;
-    std::size_t i = colon + 1, n = 0;
-    while (n < out.size()) {
-        while (i < line.size() && isBlank(line[i])) ++i;
-        if (i >= line.size()) break;
-        const std::size_t start = i;
-        while (i < line.size() && !isBlank(line[i])) ++i;
-        out[n++] = line.substr(start, i - start);
-    }
-    return out;
-}
-
 std::vector<std::string> expandLogArgument(const std::string& arg) {
     std::error_code ec;
     if (!fs::is_directory(fs::u8path(arg), ec)) return {arg};
     std::vector<std::string> files;
     for (const auto& entry : fs::directory_iterator(fs::u8path(arg), ec)) {
         if (!entry.is_regular_file(ec)) continue;
-        const std::string ext = lower(entry.path().extension().u8string());
+        const std::string ext = text::lowerCase(entry.path().extension().u8string());
         // Joined with '/', which Windows accepts too, so that every platform names the files
         // alike in the outputs.
         if (ext == ".cbr" || ext == ".log") {
@@ -108,23 +86,18 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
         in.cookie = static_cast<std::uint32_t>(text.size());
         text += line.text;
         text += '\n';
-        const cr::QsoParse parsed = cr::parseQso(line);
+        const qso_line::Parse parsed = qso_line::read(line.text);
         std::string fault;
         if (!parsed.ok()) {
             fault = parsed.fault.reason.empty() ? std::string("malformed line") : parsed.fault.reason;
         } else {
-            const cr::Qso& q = *parsed.qso;
-            const auto mode = modeOfLabel(q.modeLabel);
-            if (!mode) {
-                fault = "mode label " + q.modeLabel + " not CW, PH or PM";
-            } else {
-                in.freqKHz = q.freqKHz;
-                in.mode = *mode;
-                in.minute = minutesSinceEpoch(q.year, q.month, q.day, q.hour, q.minute);
-                in.call = q.call;
-                in.exchSent = q.exchangeSent;
-                in.exchRcvd = q.exchangeReceived;
-            }
+            const qso_line::Qso& q = *parsed.qso;
+            in.freqKHz = q.freqKHz;
+            in.mode = q.mode;
+            in.minute = q.minute();
+            in.call = q.call;
+            in.exchSent = q.exchangeSent;
+            in.exchRcvd = q.exchangeReceived;
         }
         in.fault = fault;
         engine.addQso(in);
@@ -147,7 +120,7 @@ std::string_view Contest::lineText(std::uint32_t index) const {
     return text.substr(0, text.find('\n'));
 }
 
-LineFields Contest::fields(std::uint32_t index) const { return splitQsoLine(lineText(index)); }
+LineFields Contest::fields(std::uint32_t index) const { return qso_line::split(lineText(index)); }
 
 std::vector<SkippedFile> Contest::skipped() const {
     std::vector<std::pair<std::uint32_t, SkippedFile>> all = unreadable_;

@@ -2,12 +2,12 @@
 // engine, with the QSO lines' texts kept for the outputs.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cabrillo/qso_line.h"
 #include "crosscheck/engine.h"
 
 namespace velmor::crosscheck {
@@ -18,22 +18,9 @@ struct SkippedFile {
     std::string reason;
 };
 
-// The fields of a QSO line as written, split at runs of blanks after "QSO:"; fields the
-// line does not have are empty.
-//
-// | index | field             |
-// |-------|-------------------|
-// | 0     | frequency         |
-// | 1     | mode label        |
-// | 2     | date              |
-// | 3     | time              |
-// | 4     | own call          |
-// | 5     | RST sent          |
-// | 6     | exchange sent     |
-// | 7     | worked call       |
-// | 8     | RST received      |
-// | 9     | exchange received |
-using LineFields = std::array<std::string_view, 10>;
+// The fields of a QSO line as written (qso_line::split): field texts by qso_line::Field,
+// empty for fields the line does not have.
+using LineFields = qso_line::Split;
 
 class Contest {
 public:
@@ -70,8 +57,5 @@ private:
 // The files a LOG argument stands for: a file itself, or every ".cbr" and ".log" file
 // (extension in any case) in a folder, sorted by name and joined to the folder with '/'.
 std::vector<std::string> expandLogArgument(const std::string& arg);
-
-// The fields of a QSO line ("QSO: 14025 CW ..."), as written.
-LineFields splitQsoLine(std::string_view line);
 
 }  // namespace velmor::crosscheck

@@ -9,20 +9,13 @@
 #include "crosscheck/contest.h"
 #include "crosscheck/sqlite_writer.h"
 #include "crosscheck/writers.h"
+#include "services/calendar_time.h"
+#include "services/text.h"
 
 namespace velmor::crosscheck {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool digits(std::string_view s, std::size_t from, std::size_t n, int& value) {
-    value = 0;
-    for (std::size_t i = from; i < from + n; ++i) {
-        if (i >= s.size() || s[i] < '0' || s[i] > '9') return false;
-        value = value * 10 + (s[i] - '0');
-    }
-    return true;
-}
 
 // Writes `name` through a temporary file beside it, put in place only when whole: a failed
 // run never leaves a cut-off output. Returns an empty string or the reason of the failure.
@@ -49,16 +42,14 @@ std::string writeOutput(const fs::path& name, const std::function<void(std::ostr
 }  // namespace
 
 std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
-    int y, mo, d, h, mi;
     if (t.size() != 16 || t[4] != '-' || t[7] != '-' || t[10] != 'T' || t[13] != ':') return std::nullopt;
-    if (!digits(t, 0, 4, y) || !digits(t, 5, 2, mo) || !digits(t, 8, 2, d) || !digits(t, 11, 2, h) ||
-        !digits(t, 14, 2, mi))
-        return std::nullopt;
-    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-    if (mo < 1 || mo > 12 || d < 1 || d > kDays[mo - 1] + (mo == 2 && leap ? 1 : 0) || h > 23 || mi > 59)
-        return std::nullopt;
-    return minutesSinceEpoch(y, mo, d, h, mi);
+    const auto y = text::number(t.substr(0, 4)), mo = text::number(t.substr(5, 2)), d = text::number(t.substr(8, 2)),
+               h = text::number(t.substr(11, 2)), mi = text::number(t.substr(14, 2));
+    if (!y || !mo || !d || !h || !mi) return std::nullopt;
+    const CalendarTime c{static_cast<int>(*y), static_cast<int>(*mo), static_cast<int>(*d),
+                         static_cast<int>(*h), static_cast<int>(*mi), 0};
+    if (!isValid(c)) return std::nullopt;
+    return minutesSinceEpoch(c);
 }
 
 int runCrosscheck(const RunOptions& options, std::ostream& err) {

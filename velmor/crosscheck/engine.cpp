@@ -7,9 +7,11 @@
 #include <string>
 #include <tuple>
 
-#include "checks/exchange_check.h"
+#include "cabrillo/qso_line.h"
 #include "log/contest_bands.h"
 #include "log/contest_rules.h"
+#include "services/calendar_time.h"
+#include "services/text.h"
 #include "score/statistics_report.h"
 
 namespace velmor::crosscheck {
@@ -34,18 +36,6 @@ bool verdictCounts(Verdict v) {
     return v == Verdict::Ok || v == Verdict::Unique || v == Verdict::Unverified;
 }
 
-std::int64_t minutesSinceEpoch(int year, int month, int day, int hour, int minute) {
-    // Days from civil (proleptic Gregorian), after H. Hinnant's public-domain algorithm.
-    const std::int64_t y = static_cast<std::int64_t>(year) - (month <= 2 ? 1 : 0);
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t mp = (month + 9) % 12;
-    const std::int64_t doy = (153 * mp + 2) / 5 + day - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const std::int64_t days = era * 146097 + doe - 719468;
-    return days * 1440 + hour * 60 + minute;
-}
-
 bool oneEditApart(std::string_view a, std::string_view b) {
     if (a.size() == b.size()) {
         std::size_t i = 0;
@@ -64,19 +54,12 @@ bool oneEditApart(std::string_view a, std::string_view b) {
     return s.substr(i) == l.substr(i + 1);  // one character added or dropped
 }
 
-std::optional<Mode> modeOfLabel(std::string_view label) {
-    if (label == "CW") return Mode::Cw;
-    if (label == "PH") return Mode::Ph;
-    if (label == "PM") return Mode::Pm;
-    return std::nullopt;
-}
-
 Engine::Engine(Options options) : options_(options) {}
 
-std::uint16_t Engine::exchangeCode(std::string_view text) {
-    if (text == rules::kWmExchange) return kWmCode;
-    if (text.size() == 3 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return static_cast<std::uint16_t>((text[0] - '0') * 100 + (text[1] - '0') * 10 + (text[2] - '0'));
+std::uint16_t Engine::exchangeCode(std::string_view exchange) {
+    if (exchange == rules::kWmExchange) return kWmCode;
+    if (exchange.size() == 3 && text::allDigits(exchange))
+        return static_cast<std::uint16_t>(*text::number(exchange));
     return kOtherExchange;
 }
 
@@ -118,19 +101,20 @@ void Engine::addQso(const QsoInput& in) {
     r.cookie = in.cookie;
     r.log = static_cast<std::uint32_t>(logs_.size() - 1);
     r.link = kNone;
-    r.mode = in.mode;
     r.verdict = Verdict::Pending;
+    std::optional<qso_line::Fault> notContest;
+    if (in.fault.empty())
+        notContest = qso_line::contestFault(in.freqKHz, in.mode ? in.mode->hostName : std::string_view(),
+                                            in.exchRcvd);
     if (!in.fault.empty()) {
         r.verdict = Verdict::Invalid;
         r.link = reason(in.fault);
-    } else if (const int band = rules::contestBandIndex(in.freqKHz); band < 0) {
+    } else if (notContest) {
         r.verdict = Verdict::Invalid;
-        r.link = reason("frequency " + std::to_string(in.freqKHz) + " kHz outside the contest bands");
-    } else if (!IsValidExchange(std::string(in.exchRcvd))) {
-        r.verdict = Verdict::Invalid;
-        r.link = reason("received exchange \"" + std::string(in.exchRcvd) + "\" not valid");
+        r.link = reason(notContest->reason);
     } else {
-        r.band = static_cast<std::uint8_t>(band);
+        r.mode = static_cast<std::uint8_t>(in.mode - rules::kModes.data());
+        r.band = static_cast<std::uint8_t>(rules::contestBandIndex(in.freqKHz));
         r.exchSent = exchangeCode(in.exchSent);
         r.exchRcvd = exchangeCode(in.exchRcvd);
         log.latestValid = std::max(log.latestValid, in.minute);
@@ -185,7 +169,6 @@ void Engine::resolveSecondLogs() {
 // Within one log: the same station on the same band and mode in the same UTC date and
 // hour. The lowest line number counts; each later one points at it.
 void Engine::markDupes() {
-    auto hourOf = [](std::int64_t minute) { return minute >= 0 ? minute / 60 : (minute - 59) / 60; };
     std::vector<std::uint32_t> idx;
     for (std::uint32_t l : byCall_) {
         idx.clear();
@@ -193,14 +176,14 @@ void Engine::markDupes() {
             if (recs_[i].verdict == Verdict::Pending) idx.push_back(i);
         auto key = [&](std::uint32_t i) {
             const Rec& r = recs_[i];
-            return std::make_tuple(r.call, r.band, r.mode, hourOf(r.minute), r.line, i);
+            return std::make_tuple(r.call, r.band, r.mode, clockHour(r.minute), r.line, i);
         };
         std::sort(idx.begin(), idx.end(), [&](std::uint32_t a, std::uint32_t b) { return key(a) < key(b); });
         for (std::size_t k = 1; k < idx.size(); ++k) {
             const Rec& first = recs_[idx[k - 1]];
             Rec& r = recs_[idx[k]];
             if (r.call == first.call && r.band == first.band && r.mode == first.mode &&
-                hourOf(r.minute) == hourOf(first.minute)) {
+                clockHour(r.minute) == clockHour(first.minute)) {
                 r.verdict = Verdict::Dupe;
                 // Point at the first of the run, which is the one that counts.
                 r.link = first.verdict == Verdict::Dupe ? first.link : idx[k - 1];
@@ -224,7 +207,7 @@ void Engine::pairLogs() {
     struct Entry {
         std::uint32_t lo, hi;  // ranks of the two logs, lo < hi
         std::uint8_t band;
-        Mode mode;
+        std::uint8_t mode;
         std::uint8_t side;     // 0: the QSO is in log lo
         std::int64_t minute;
         std::uint32_t line;

@@ -10,6 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "log/contest_rules.h"
+
 namespace velmor::crosscheck {
 
 // The verdicts, in the order the rules decide them.
@@ -44,16 +46,9 @@ std::string_view verdictName(Verdict v);
 // Whether a QSO with this verdict counts for the score.
 bool verdictCounts(Verdict v);
 
-// Minutes since 1970-01-01 00:00 UTC of a calendar date and time (proleptic Gregorian).
-std::int64_t minutesSinceEpoch(int year, int month, int day, int hour, int minute);
-
 // Whether `a` and `b` differ by exactly one edit: one character changed, added or dropped,
 // or two neighbouring characters swapped. Equal texts are not one edit apart.
 bool oneEditApart(std::string_view a, std::string_view b);
-
-// Contest modes in the order of their Cabrillo labels.
-enum class Mode : std::uint8_t { Cw, Ph, Pm };
-std::optional<Mode> modeOfLabel(std::string_view label);  // "CW", "PH", "PM" (exact)
 
 // One QSO line handed to the engine: either the line's fault (`fault` not empty: the line
 // cannot be read as a QSO; it is INVALID with that reason) or its typed fields.
@@ -61,8 +56,8 @@ struct QsoInput {
     std::uint32_t line = 0;         // line number in the file
     std::uint32_t cookie = 0;       // the caller's handle on the line (given back as is)
     std::string_view fault;         // non-empty: INVALID for this reason
-    std::int32_t freqKHz = 0;
-    Mode mode = Mode::Cw;
+    std::int64_t freqKHz = 0;
+    const rules::ModeRule* mode = &rules::kModes[0];  // a contest mode
     std::int64_t minute = 0;        // minutesSinceEpoch of the QSO's date and time
     std::string_view call;          // worked call
     std::string_view exchSent;
@@ -140,7 +135,7 @@ private:
         std::uint16_t exchSent;
         std::uint16_t exchRcvd;
         std::uint8_t band;
-        Mode mode;
+        std::uint8_t mode;      // index into rules::kModes
         Verdict verdict;
         std::uint8_t paired;    // 1 once paired (by pairing or as a bust's partner)
     };

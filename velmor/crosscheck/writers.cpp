@@ -6,8 +6,12 @@
 #include <tuple>
 #include <unordered_set>
 
+#include "services/text.h"
+
 namespace velmor::crosscheck {
 namespace {
+
+using qso_line::Field;
 
 std::uint32_t count(const LogSummary& s, Verdict v) { return s.byVerdict[static_cast<int>(v)]; }
 
@@ -73,7 +77,7 @@ std::string verdictDetail(const Contest& contest, std::uint32_t index) {
         case Verdict::Invalid:
         case Verdict::OutOfPeriod: return std::string(r.reason);
         case Verdict::Dupe: return std::to_string(contest.engine.qso(*r.partner).line);
-        case Verdict::BadExch: return std::string(contest.fields(*r.partner)[6]);
+        case Verdict::BadExch: return std::string(contest.fields(*r.partner)[qso_line::Field::ExchangeSent]);
         case Verdict::Busted: return std::string(contest.engine.logCall(contest.engine.qso(*r.partner).log));
         default: return {};
     }
@@ -99,7 +103,7 @@ std::string errorRate(const LogSummary& s) {
 std::string reportFileName(std::string_view call) {
     std::string name;
     for (char c : call) {
-        const bool keep = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+        const bool keep = text::isLetter(c) || text::isDigit(c) || c == '-';
         name += keep ? c : '_';
     }
     if (name.empty()) name = "_";
@@ -110,15 +114,10 @@ std::vector<std::string> reportFileNames(const Contest& contest) {
     const Engine& e = contest.engine;
     std::vector<std::string> names(e.logCount());
     std::unordered_set<std::string> used;  // in lower case
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        return s;
-    };
     for (std::uint32_t log : e.countedLogsByCall()) {
         const std::string base = reportFileName(e.logCall(log));
         std::string name = base;
-        for (int n = 2; !used.insert(lower(name)).second; ++n)
+        for (int n = 2; !used.insert(text::lowerCase(name)).second; ++n)
             name = base.substr(0, base.size() - 4) + "-" + std::to_string(n) + ".txt";
         names[log] = name;
     }
@@ -138,7 +137,7 @@ void writeVerdictsCsv(const Contest& contest, std::ostream& out) {
             appendCsv(row, e.logCall(log));
             row += ',';
             row += std::to_string(r.line);
-            for (int k : {0, 1, 2, 3, 7, 9}) {
+            for (qso_line::Field k : kVerdictLineFields) {
                 row += ',';
                 appendCsv(row, f[k]);
             }
@@ -220,21 +219,22 @@ void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
             case Verdict::Invalid:
             case Verdict::OutOfPeriod: out << " - " << r.reason; break;
             case Verdict::Dupe:
-                out << " - " << f[7] << " already worked on this band and mode in this hour, on line "
+                out << " - " << f[Field::Call] << " already worked on this band and mode in this hour, on line "
                     << e.qso(*r.partner).line;
                 evidenceLabel = "counts";
                 break;
             case Verdict::BadExch:
-                out << " - you logged " << f[9] << ", " << f[7] << " sent " << contest.fields(*r.partner)[6];
+                out << " - you logged " << f[Field::ExchangeReceived] << ", " << f[Field::Call] << " sent "
+                    << contest.fields(*r.partner)[Field::ExchangeSent];
                 evidenceLabel = "theirs";
                 break;
             case Verdict::Busted:
-                out << " - you logged " << f[7] << ", the station worked was "
+                out << " - you logged " << f[Field::Call] << ", the station worked was "
                     << e.logCall(e.qso(*r.partner).log);
                 evidenceLabel = "theirs";
                 break;
-            case Verdict::Nil: out << " - not in the log of " << f[7]; break;
-            case Verdict::Unique: out << " - " << f[7] << " sent no log and no other log has it (counts)"; break;
+            case Verdict::Nil: out << " - not in the log of " << f[Field::Call]; break;
+            case Verdict::Unique: out << " - " << f[Field::Call] << " sent no log and no other log has it (counts)"; break;
             default: break;
         }
         out << "\n  yours:  " << contest.lineText(i) << "\n";

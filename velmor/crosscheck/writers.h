@@ -29,6 +29,12 @@ inline constexpr std::string_view kResultsHeader =
     "call,category,claimed,lines,counted,ok,bad_exch,dupe,busted,nil,unique,unverified,"
     "invalid,out_of_period,score,place\n";
 inline constexpr std::string_view kSkippedHeader = "file,reason\n";
+// The QSO line's fields in verdicts.csv (and the database's verdicts table), after
+// log_call and line: freq, mode, date, time, call, exch_rcvd.
+inline constexpr qso_line::Field kVerdictLineFields[] = {
+    qso_line::Field::Frequency, qso_line::Field::Mode, qso_line::Field::Date,
+    qso_line::Field::Time,      qso_line::Field::Call, qso_line::Field::ExchangeReceived,
+};
 
 // The detail column of QSO `index`: the reason (INVALID, OUT-OF-PERIOD), the counting
 // line's number (DUPE), the partner's sent exchange (BAD-EXCH), the station really worked

@@ -1,5 +1,7 @@
 #include "plugin_session.h"
 
+#include <limits>
+
 #include "cabrillo/cabrillo_log.h"
 #include "cabrillo/ini_file.h"
 #include "log/contest_rules.h"
@@ -32,13 +34,14 @@ public:
 
 }  // namespace
 
-QsoFields hostFields(const cabrillo_reader::Qso& q, const std::string& band) {
+QsoFields hostFields(const qso_line::Qso& q, const std::string& band) {
     QsoFields f;
     f.ownCall = q.ownCall;
     f.call = q.call;
-    f.time = OleDateTime{q.automationDate(), DateStatus::Valid};
-    f.freqHz = static_cast<std::uint32_t>(q.freqKHz) * 1000u;
-    f.mode = q.hostMode;
+    f.time = OleDateTime{fromCalendar(q.time), DateStatus::Valid};
+    const std::int64_t hz = q.freqKHz * 1000;
+    f.freqHz = hz >= 0 && hz <= std::numeric_limits<std::uint32_t>::max() ? static_cast<std::uint32_t>(hz) : 0;
+    f.mode = std::string(q.hostMode());
     f.rstSent = q.rstSent;
     f.rstRcvd = q.rstReceived;
     f.exchSent = q.exchangeSent;

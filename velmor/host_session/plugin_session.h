@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cabrillo_reader/cabrillo_reader.h"
+#include "cabrillo/qso_line.h"
 #include "log/cinfo.h"
 #include "services/services.h"
 
@@ -20,9 +20,10 @@ struct LogQso {
     QsoFields fields;
 };
 
-// The host's fields of a parsed Cabrillo QSO line: frequency kHz to Hz, the label's host
-// mode, the line's date and time, the given band text ("20M").
-QsoFields hostFields(const cabrillo_reader::Qso& q, const std::string& band);
+// The host's fields of a read Cabrillo QSO line: frequency kHz to Hz (0 when the host's
+// 32-bit hertz cannot hold it, from 4.3 GHz up), the label's host mode, the line's date and
+// time, the given band text ("20M").
+QsoFields hostFields(const qso_line::Qso& q, const std::string& band);
 
 // Files in memory: what the plug-in writes (err.txt, the ".cbr" file, the settings file)
 // stays here; inputs ("cabrillo.ini", "Plugins\VARDO.ini") are put in beforehand.
