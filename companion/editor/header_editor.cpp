@@ -1,21 +1,20 @@
 // Form2, the Cabrillo header editor window: its layout, loading from the host's DDE items, OK and CANCEL.
 #include "header_editor.h"
 
+#include <windowsx.h>
+
 #include <string>
 #include <vector>
 
-#include "dde_link.h"
 #include "form2_controls.h"
 #include "header_defaults.h"
-#include "header_file.h"
 #include "win32_files.h"
-#include "window_support.h"
 
 namespace orvin {
 
-namespace {
-
 using namespace form2;
+
+namespace {
 
 constexpr COLORREF kGrey = RGB(0xC0, 0xC0, 0xC0);
 
@@ -70,75 +69,45 @@ const ControlLayout kControls[] = {
 // Labels end where their field begins (left column) or at the right field (right column).
 int LabelWidth(const ControlLayout& c) { return c.left - c.labelLeft - 60; }
 
-// The editor's one state object; the window reaches it through GWLP_USERDATA.
-class HeaderEditor {
-public:
-    bool Create();
-    void Show(HWND panel);
-    void Hide() { ShowWindow(hwnd_, SW_HIDE); }
-    HWND hwnd() const { return hwnd_; }
+// The grey of the form, its frame and its labels. Made once: the window classes hold it.
+HBRUSH GreyBrush() {
+    static const HBRUSH brush = CreateSolidBrush(kGrey);
+    return brush;
+}
 
-    static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-
-private:
-    void CreateControls();
-    void Load();
-    void OnCommand(int id, int code);
-    void OnOk();
-    void OnCancel();
-    void ReturnToPanel();
-    HBRUSH OnCtlColorStatic(HDC dc);
-    std::string SelectedItem(int comboId, int& lastSelected);
-    HeaderFields CollectFields();
-    HWND Control(int id) const { return GetDlgItem(frame_, id); }
-    int X(int twips) const { return TwipsToPixels(twips, dpi_.x); }
-    int Y(int twips) const { return TwipsToPixels(twips, dpi_.y); }
-
-    HWND hwnd_ = nullptr;
-    HWND frame_ = nullptr;
-    HWND panel_ = nullptr;
-    HFONT fieldFont_ = nullptr;
-    HBRUSH greyBrush_ = nullptr;
-    ScreenDpi dpi_;
-    int lastOperator_ = 0, lastBand_ = 0;
-    DdeHotLinks hostLinks_;
-};
-
-// Lives until the process ends: created on first use, then only shown and hidden.
-HeaderEditor* g_editor = nullptr;
-
-bool RegisterClasses(HBRUSH grey) {
+bool RegisterClasses() {
+    HBRUSH grey = GreyBrush();
+    if (!grey) return false;
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA form{};
-    if (!GetClassInfoA(instance, kWindowClass, &form)) {
-        form.lpfnWndProc = &HeaderEditor::FormProc;
-        form.hInstance = instance;
-        form.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        form.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-        form.hbrBackground = grey;
-        form.lpszClassName = kWindowClass;
-        if (!RegisterClassA(&form)) return false;
-    }
+    form.hInstance = instance;
+    form.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    form.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
+    form.hbrBackground = grey;
+    form.lpszClassName = kWindowClass;
     WNDCLASSA frame{};
-    if (!GetClassInfoA(instance, kFrameClass, &frame)) {
-        frame.lpfnWndProc = &HeaderEditor::FrameProc;
-        frame.hInstance = instance;
-        frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        frame.hbrBackground = grey;
-        frame.lpszClassName = kFrameClass;
-        if (!RegisterClassA(&frame)) return false;
-    }
-    return true;
+    frame.hInstance = instance;
+    frame.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    frame.hbrBackground = grey;
+    frame.lpszClassName = kFrameClass;
+    return RegisterWindowClass(form) && RegisterWindowClass(frame);
+}
+
+}  // namespace
+
+HeaderEditor::~HeaderEditor() {
+    // The form and Frame1 go before the members they use.
+    Destroy();
+    if (fieldFont_) DeleteObject(fieldFont_);
 }
 
 bool HeaderEditor::Create() {
+    if (hwnd()) return true;  // made once; hiding keeps it
     dpi_ = GetScreenDpi();
-    greyBrush_ = CreateSolidBrush(kGrey);
-    if (!greyBrush_ || !RegisterClasses(greyBrush_)) return false;
+    if (!RegisterClasses()) return false;
 
     // Verdana 7.5 point regular, Cyrillic character set.
-    fieldFont_ = CreatePointFont("Verdana", 75, FW_NORMAL, dpi_.y, DEFAULT_PITCH | FF_SWISS);
+    if (!fieldFont_) fieldFont_ = CreatePointFont("Verdana", 75, FW_NORMAL, dpi_.y, DEFAULT_PITCH | FF_SWISS);
 
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
     RECT frame{0, 0, X(kClientWidth), Y(kClientHeight)};
@@ -151,9 +120,9 @@ bool HeaderEditor::Create() {
     const int top = work.top + ((work.bottom - work.top) - height) / 2;
 
     // Modeless and without owner, so it has its own taskbar button while the panel is hidden.
-    hwnd_ = CreateWindowExA(0, kWindowClass, kCaption, style, left, top, width, height, nullptr, nullptr,
-                            GetModuleHandleA(nullptr), this);
-    if (!hwnd_) return false;
+    if (!BaseWindow::Create(0, kWindowClass, kCaption, style, left, top, width, height, nullptr, nullptr,
+                            GetModuleHandleA(nullptr)))
+        return false;
     CreateControls();
     Load();
     return true;
@@ -162,16 +131,15 @@ bool HeaderEditor::Create() {
 void HeaderEditor::CreateControls() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     // Frame1: the grey container covering the whole client area; every control is its child.
-    frame_ = CreateWindowExA(WS_EX_CONTROLPARENT, kFrameClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
-                             X(kClientWidth), Y(kClientHeight), hwnd_, reinterpret_cast<HMENU>(kFrame1), instance,
-                             nullptr);
+    frame_.Create(hwnd(), X(kClientWidth), Y(kClientHeight));
+    HWND frame = frame_.hwnd();
     auto font = [](HWND control, HFONT f) { SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(f), FALSE); };
     HFONT buttonFont = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 
     for (const ControlLayout& c : kControls) {
         if (c.label) {
             HWND label = CreateWindowExA(0, "STATIC", c.label, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                         X(c.labelLeft), Y(c.top), X(LabelWidth(c)), Y(kFieldHeight), frame_,
+                                         X(c.labelLeft), Y(c.top), X(LabelWidth(c)), Y(kFieldHeight), frame,
                                          nullptr, instance, nullptr);
             font(label, fieldFont_);
         }
@@ -202,7 +170,7 @@ void HeaderEditor::CreateControls() {
                 break;
         }
         HWND control = CreateWindowExA(exStyle, windowClass, c.initial ? c.initial : "", style, X(c.left), Y(c.top),
-                                       X(c.width), height, frame_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       X(c.width), height, frame, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                                        instance, nullptr);
         font(control, c.kind == Kind::Button ? buttonFont : fieldFont_);
         if (c.kind == Kind::Combo) {
@@ -225,7 +193,7 @@ void HeaderEditor::Load() {
     // Without an answer the hidden fields keep their own names.
     SetWindowTextA(Control(kMyCall), kItemMyCall);
     SetWindowTextA(Control(kVersion), kItemVersion);
-    HWND frame = frame_;
+    HWND frame = frame_.hwnd();
     const bool started = hostLinks_.start(kDdeService, kDdeTopic, [frame](const std::string& item,
                                                                           const std::string& text) {
         if (item == kItemMyCall) SetWindowTextA(GetDlgItem(frame, kMyCall), text.c_str());
@@ -243,15 +211,17 @@ void HeaderEditor::Load() {
 
 void HeaderEditor::Show(HWND panel) {
     panel_ = panel;
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
     if (panel_) ShowWindow(panel_, SW_HIDE);
 }
 
 void HeaderEditor::ReturnToPanel() {
     if (panel_) ShowWindow(panel_, SW_SHOW);
-    ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(hwnd(), SW_HIDE);
 }
+
+void HeaderEditor::Hide() { ShowWindow(hwnd(), SW_HIDE); }
 
 std::string HeaderEditor::SelectedItem(int comboId, int& lastSelected) {
     // A text typed into the combo that is no item leaves the last chosen item in force.
@@ -292,12 +262,12 @@ void HeaderEditor::OnOk() {
         return;
     }
     // Nothing stays open and an earlier file is as it was: the operator may correct and retry.
-    MessageBoxA(hwnd_, kWriteFailedMessage, kMessageCaption, MB_OK);
+    MessageBoxA(hwnd(), kWriteFailedMessage, kMessageCaption, MB_OK);
 }
 
 void HeaderEditor::OnCancel() { ReturnToPanel(); }
 
-void HeaderEditor::OnCommand(int id, int code) {
+void HeaderEditor::OnCommand(HWND, int id, HWND, UINT code) {
     switch (id) {
         case kCommand1:
             if (code == BN_CLICKED) OnOk();
@@ -317,64 +287,43 @@ void HeaderEditor::OnCommand(int id, int code) {
     }
 }
 
-HBRUSH HeaderEditor::OnCtlColorStatic(HDC dc) {
+// The window frame's close box acts as CANCEL, so the panel is never left hidden.
+void HeaderEditor::OnClose(HWND) { OnCancel(); }
+
+HBRUSH HeaderEditor::OnCtlColorStatic(HWND, HDC dc, HWND, int) {
     SetBkColor(dc, kGrey);
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
-    return greyBrush_;
+    return GreyBrush();
 }
 
-LRESULT CALLBACK HeaderEditor::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = WindowObjectOnCreate<HeaderEditor>(hwnd, msg, lp);
-    if (!self) return DefWindowProcA(hwnd, msg, wp, lp);
-    switch (msg) {
-        case WM_COMMAND:
-            self->OnCommand(LOWORD(wp), HIWORD(wp));
-            return 0;
-        case WM_CLOSE:
-            // The window frame's close box acts as CANCEL, so the panel is never left hidden.
-            self->OnCancel();
-            return 0;
-        case WM_CTLCOLORSTATIC:
-            return reinterpret_cast<LRESULT>(self->OnCtlColorStatic(reinterpret_cast<HDC>(wp)));
+LRESULT HeaderEditor::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        HANDLE_MSG(hwnd(), WM_COMMAND, OnCommand);
+        HANDLE_MSG(hwnd(), WM_CLOSE, OnClose);
+        HANDLE_MSG(hwnd(), WM_CTLCOLORSTATIC, OnCtlColorStatic);
         default:
-            return DefWindowProcA(hwnd, msg, wp, lp);
+            return DefWindowProcA(hwnd(), message, wParam, lParam);
     }
 }
 
-// Frame1 passes its children's notifications on to the form.
-LRESULT CALLBACK HeaderEditor::FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
+bool HeaderEditor::Frame::Create(HWND form, int width, int height) {
+    return BaseWindow::Create(WS_EX_CONTROLPARENT, kFrameClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0,
+                              width, height, form, reinterpret_cast<HMENU>(kFrame1), GetModuleHandleA(nullptr));
+}
+
+LRESULT HeaderEditor::Frame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
         case WM_COMMAND:
         case WM_CTLCOLORSTATIC:
-            return SendMessageA(GetParent(hwnd), msg, wp, lp);
+            return SendMessageA(GetParent(hwnd()), message, wParam, lParam);
         default:
-            return DefWindowProcA(hwnd, msg, wp, lp);
+            return DefWindowProcA(hwnd(), message, wParam, lParam);
     }
 }
 
-}  // namespace
-
-void ShowHeaderEditor(HWND panel) {
-    if (!g_editor) {
-        auto* editor = new HeaderEditor();
-        if (!editor->Create()) {
-            // Without the editor window the panel stays shown.
-            if (editor->hwnd()) DestroyWindow(editor->hwnd());
-            delete editor;
-            return;
-        }
-        g_editor = editor;
-    }
-    g_editor->Show(panel);
-}
-
-void HideHeaderEditor() {
-    if (g_editor) g_editor->Hide();
-}
-
-bool IsHeaderEditorMessage(MSG* msg) {
-    if (!g_editor || !msg) return false;
-    HWND form = g_editor->hwnd();
+bool HeaderEditor::IsEditorMessage(MSG* msg) {
+    HWND form = hwnd();
+    if (!form || !msg) return false;
     if (!IsWindowVisible(form) || (msg->hwnd != form && !IsChild(form, msg->hwnd))) return false;
     return IsDialogMessageA(form, msg) != FALSE;
 }

@@ -1,11 +1,7 @@
-// Small Win32 helpers for the companion's windows: object, text, DPI and fonts.
+// Small Win32 helpers for the companion's windows: text, DPI and fonts.
 #include "window_support.h"
 
 namespace orvin {
-
-void SetWindowObject(HWND window, void* object) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
-}
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthA(window);

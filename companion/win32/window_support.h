@@ -1,5 +1,5 @@
 // Small Win32 helpers for the companion's windows (and the stand-in hosts' windows): a
-// window's object, its text, the screen's DPI, twips and point-size fonts.
+// window's text, the screen's DPI, twips and point-size fonts (base_window.h: the window's object).
 #pragma once
 
 #include <windows.h>
@@ -7,23 +7,6 @@
 #include <string>
 
 namespace orvin {
-
-// A window reaches the object it works on through GWLP_USERDATA. The object is handed to
-// CreateWindowEx as its creation parameter and kept at WM_NCCREATE, the first message a
-// window gets (SetWindowObject does it for windows whose object is known only later).
-void SetWindowObject(HWND window, void* object);
-template <typename T>
-T* WindowObject(HWND window) {
-    return reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-// For the top of a window procedure: keeps the creation parameter at WM_NCCREATE, then
-// returns the window's object (nullptr before WM_NCCREATE, and for messages sent earlier).
-template <typename T>
-T* WindowObjectOnCreate(HWND window, UINT message, LPARAM lParam) {
-    if (message == WM_NCCREATE)
-        SetWindowObject(window, reinterpret_cast<const CREATESTRUCTA*>(lParam)->lpCreateParams);
-    return WindowObject<T>(window);
-}
 
 // The window's whole text in the system code page ("" for none or on failure).
 std::string WindowText(HWND window);

@@ -281,11 +281,10 @@ struct Shown {
 Shown show(const StationDetails& in, const std::string& script) {
     Shown out;
     out.details = in;
-    SetUiDriverOutput([&out](const std::string& line) { out.lines.push_back(line); });
-    ArmUiDriver(script);
+    UiDriver driver([&out](const std::string& line) { out.lines.push_back(line); });
+    driver.Arm(script);
     out.ok = RunStationDialog(GetModuleHandleA(nullptr), out.details);
-    DisarmUiDriver();
-    SetUiDriverOutput(nullptr);
+    driver.Disarm();
     return out;
 }
 

@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "window_support.h"
-
 namespace kova {
 namespace {
 
@@ -50,10 +48,9 @@ HGLOBAL MakeData(const std::string& value, bool response, bool ackRequested) {
 
 DdeServer::DdeServer(HostLog& log, HINSTANCE instance) : log_(log), instance_(instance) {
     WNDCLASSA wc{};
-    wc.lpfnWndProc = ConversationProc;
     wc.hInstance = instance_;
     wc.lpszClassName = kConversationClass;
-    RegisterClassA(&wc);
+    orvin::RegisterWindowClass(wc);
 }
 
 DdeServer::~DdeServer() { TerminateAll(); }
@@ -86,14 +83,9 @@ void DdeServer::OnInitiate(HWND client, LPARAM names) {
     ATOM service = LOWORD(names);
     ATOM topic = HIWORD(names);
     if (!client || !MatchesOrEmpty(service, kService) || !MatchesOrEmpty(topic, kTopic)) return;
-    auto c = std::make_unique<Conversation>();
-    c->client = client;
-    // A message-only window: it receives the posted DDE messages and no broadcasts.
-    c->self = CreateWindowExA(0, kConversationClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                              instance_, nullptr);
-    if (!c->self) return;
-    orvin::SetWindowObject(c->self, this);
-    HWND self = c->self;
+    auto c = std::make_unique<Conversation>(*this, client);
+    if (!c->Create(instance_)) return;
+    HWND self = c->hwnd();
     conversations_.push_back(std::move(c));
     log_.Line("dde initiate");
     // The reply to an initiate is sent, not posted, with fresh atoms that the client deletes.
@@ -101,32 +93,28 @@ void DdeServer::OnInitiate(HWND client, LPARAM names) {
                  MAKELPARAM(GlobalAddAtomA(kService), GlobalAddAtomA(kTopic)));
 }
 
-LRESULT CALLBACK DdeServer::ConversationProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam) {
-    auto* server = orvin::WindowObject<DdeServer>(window);
-    if (server && message >= WM_DDE_FIRST && message <= WM_DDE_LAST) {
-        for (auto& c : server->conversations_)
-            if (c->self == window) return server->OnConversationMessage(*c, message, wParam, lParam);
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
+bool DdeServer::Conversation::Create(HINSTANCE instance) {
+    // A message-only window: it receives the posted DDE messages and no broadcasts.
+    return BaseWindow::Create(0, kConversationClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance);
 }
 
-LRESULT DdeServer::OnConversationMessage(Conversation& c, UINT message, WPARAM wParam,
-                                         LPARAM lParam) {
-    if (reinterpret_cast<HWND>(wParam) != c.client) {
+LRESULT DdeServer::Conversation::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message < WM_DDE_FIRST || message > WM_DDE_LAST)
+        return DefWindowProcA(hwnd(), message, wParam, lParam);
+    if (reinterpret_cast<HWND>(wParam) != client) {
         // Not our partner: free what a posted message carries and ignore it.
         if (message != WM_DDE_TERMINATE && message != WM_DDE_INITIATE)
             FreeDDElParam(message, lParam);
         return 0;
     }
     switch (message) {
-    case WM_DDE_REQUEST: OnRequest(c, lParam); break;
-    case WM_DDE_ADVISE: OnAdvise(c, lParam); break;
-    case WM_DDE_UNADVISE: OnUnadvise(c, lParam); break;
-    case WM_DDE_ACK: OnAck(c, lParam); break;
-    case WM_DDE_POKE: OnPoke(c, lParam); break;
-    case WM_DDE_EXECUTE: OnExecute(c, lParam); break;
-    case WM_DDE_TERMINATE: OnTerminate(c); break;  // destroys c
+    case WM_DDE_REQUEST: server_.OnRequest(*this, lParam); break;
+    case WM_DDE_ADVISE: server_.OnAdvise(*this, lParam); break;
+    case WM_DDE_UNADVISE: server_.OnUnadvise(*this, lParam); break;
+    case WM_DDE_ACK: server_.OnAck(*this, lParam); break;
+    case WM_DDE_POKE: server_.OnPoke(*this, lParam); break;
+    case WM_DDE_EXECUTE: server_.OnExecute(*this, lParam); break;
+    case WM_DDE_TERMINATE: server_.OnTerminate(*this); break;  // destroys this object
     default: break;
     }
     return 0;
@@ -134,7 +122,7 @@ LRESULT DdeServer::OnConversationMessage(Conversation& c, UINT message, WPARAM w
 
 void DdeServer::PostAck(Conversation& c, WORD status, UINT_PTR item) {
     LPARAM ack = PackDDElParam(WM_DDE_ACK, status, item);
-    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.self), ack))
+    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.hwnd()), ack))
         FreeDDElParam(WM_DDE_ACK, ack);
 }
 
@@ -156,7 +144,7 @@ void DdeServer::OnRequest(Conversation& c, LPARAM lParam) {
         return;
     }
     LPARAM packed = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(data), atom);
-    if (!PostMessageA(c.client, WM_DDE_DATA, reinterpret_cast<WPARAM>(c.self), packed)) {
+    if (!PostMessageA(c.client, WM_DDE_DATA, reinterpret_cast<WPARAM>(c.hwnd()), packed)) {
         FreeDDElParam(WM_DDE_DATA, packed);
         GlobalFree(data);
         GlobalDeleteAtom(atom);
@@ -184,7 +172,7 @@ void DdeServer::OnAdvise(Conversation& c, LPARAM lParam) {
         // On a refusal the client keeps and frees its options block.
         log_.Line("dde advise-refused " + AtomName(atom));
         LPARAM ack = ReuseDDElParam(lParam, WM_DDE_ADVISE, WM_DDE_ACK, 0, atom);
-        if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.self), ack))
+        if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.hwnd()), ack))
             FreeDDElParam(WM_DDE_ACK, ack);
         return;
     }
@@ -199,7 +187,7 @@ void DdeServer::OnAdvise(Conversation& c, LPARAM lParam) {
     log_.Line("dde advise " + name);
     // Acknowledge first, then the current value: a client that only links still gets it.
     LPARAM ack = ReuseDDElParam(lParam, WM_DDE_ADVISE, WM_DDE_ACK, kAckPositive, atom);
-    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.self), ack)) {
+    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.hwnd()), ack)) {
         FreeDDElParam(WM_DDE_ACK, ack);
         return;
     }
@@ -217,7 +205,7 @@ void DdeServer::SendAdviseData(Conversation& c, Link& link) {
     }
     ATOM atom = GlobalAddAtomA(link.item.c_str());
     LPARAM packed = PackDDElParam(WM_DDE_DATA, reinterpret_cast<UINT_PTR>(data), atom);
-    if (!PostMessageA(c.client, WM_DDE_DATA, reinterpret_cast<WPARAM>(c.self), packed)) {
+    if (!PostMessageA(c.client, WM_DDE_DATA, reinterpret_cast<WPARAM>(c.hwnd()), packed)) {
         FreeDDElParam(WM_DDE_DATA, packed);
         if (data) GlobalFree(data);
         GlobalDeleteAtom(atom);
@@ -271,7 +259,7 @@ void DdeServer::OnPoke(Conversation& c, LPARAM lParam) {
     log_.Line("dde poke " + AtomName(atom));
     // Refused: the client keeps and frees its data block.
     LPARAM ack = ReuseDDElParam(lParam, WM_DDE_POKE, WM_DDE_ACK, 0, atom);
-    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.self), ack))
+    if (!PostMessageA(c.client, WM_DDE_ACK, reinterpret_cast<WPARAM>(c.hwnd()), ack))
         FreeDDElParam(WM_DDE_ACK, ack);
 }
 
@@ -289,28 +277,27 @@ void DdeServer::OnExecute(Conversation& c, LPARAM lParam) {
 
 void DdeServer::OnTerminate(Conversation& c) {
     log_.Line("dde terminate");
-    if (!c.terminateSent) PostMessageA(c.client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(c.self), 0);
-    Remove(c.self);
+    if (!c.terminateSent) PostMessageA(c.client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(c.hwnd()), 0);
+    Remove(c);
 }
 
-void DdeServer::Remove(HWND self) {
+void DdeServer::Remove(Conversation& c) {
     auto it = std::find_if(conversations_.begin(), conversations_.end(),
-                           [&](const auto& c) { return c->self == self; });
+                           [&](const auto& held) { return held.get() == &c; });
     if (it == conversations_.end()) return;
     std::unique_ptr<Conversation> gone = std::move(*it);
     conversations_.erase(it);
-    orvin::SetWindowObject(gone->self, nullptr);
-    DestroyWindow(gone->self);
+    // `gone` takes its window with it.
 }
 
 void DdeServer::TerminateAll() {
     while (!conversations_.empty()) {
         Conversation& c = *conversations_.back();
         if (!c.terminateSent) {
-            PostMessageA(c.client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(c.self), 0);
+            PostMessageA(c.client, WM_DDE_TERMINATE, reinterpret_cast<WPARAM>(c.hwnd()), 0);
             c.terminateSent = true;
         }
-        Remove(c.self);
+        Remove(c);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base_window.h"
 #include "host_log.h"
 
 namespace kova {
@@ -49,16 +50,21 @@ private:
         bool awaitingAck = false;
         bool changedMeanwhile = false;
     };
-    struct Conversation {
-        HWND self = nullptr;
+    // One conversation with one client, and its hidden window (the object of that window).
+    class Conversation : public orvin::BaseWindow {
+    public:
+        Conversation(DdeServer& server, HWND partner) : client(partner), server_(server) {}
+        bool Create(HINSTANCE instance);
+
         HWND client = nullptr;
         std::vector<Link> links;
         bool terminateSent = false;
+
+    private:
+        LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+        DdeServer& server_;
     };
 
-    static LRESULT CALLBACK ConversationProc(HWND window, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
-    LRESULT OnConversationMessage(Conversation& c, UINT message, WPARAM wParam, LPARAM lParam);
     void OnRequest(Conversation& c, LPARAM lParam);
     void OnAdvise(Conversation& c, LPARAM lParam);
     void OnUnadvise(Conversation& c, LPARAM lParam);
@@ -69,7 +75,7 @@ private:
     void SendAdviseData(Conversation& c, Link& link);
     void PostAck(Conversation& c, WORD status, UINT_PTR item);
     const std::string* FindItem(ATOM atom, std::string* canonical) const;
-    void Remove(HWND self);
+    void Remove(Conversation& c);
 
     HostLog& log_;
     HINSTANCE instance_;

@@ -15,6 +15,7 @@
 // | --class     | Afx:400000:b:10011:6:1234    | class name of the main window                   |
 // | --title     | Kova2 (stand-in)             | caption of the main window                      |
 #include <windows.h>
+#include <windowsx.h>
 #include <dde.h>
 #include <ole2.h>
 #include <oleauto.h>
@@ -24,10 +25,10 @@
 #include <string>
 
 #include "automation.h"
+#include "base_window.h"
 #include "control.h"
 #include "dde_server.h"
 #include "host_log.h"
-#include "window_support.h"
 
 namespace kova {
 namespace {
@@ -64,49 +65,120 @@ bool ParseOptions(int argc, char** argv, Options* o) {
     return !o->className.empty();
 }
 
-// Everything the main window works on; reached through GWLP_USERDATA.
-struct Host {
-    explicit Host(HINSTANCE instance) : dde(log, instance) {}
-    HostLog log;
-    DdeServer dde;
-    Application* app = nullptr;
-    DWORD registration = 0;
-    std::string controlPath;
-    HWND window = nullptr;
+// The host's main window and everything it works on: the log, the DDE server, the automation
+// object and the control file.
+class HostWindow : public orvin::BaseWindow {
+public:
+    explicit HostWindow(HINSTANCE instance) : dde_(log_, instance) {}
+
+    // Opens the log, makes the main window of class `options.className` and registers the
+    // automation object. The exit status when that fails, 0 when the host is ready.
+    int Start(HINSTANCE instance, const Options& options);
+    // After the message loop: the automation object goes, the log says "exit".
+    void Finish();
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint(HWND window);
+    void OnTimer(HWND window, UINT id);
+    BOOL OnCopyData(HWND window, HWND sender, const COPYDATASTRUCT* data);
+    void OnDdeInitiate(HWND client, LPARAM names);
+    void OnClose(HWND window);
+    void OnDestroy(HWND window);
+
+    bool RunCommand(const std::string& command);
+    void PollControlFile();
+
+    HostLog log_;
+    DdeServer dde_;
+    Application* app_ = nullptr;
+    DWORD registration_ = 0;
+    std::string controlPath_;
 };
 
-Host* HostOf(HWND window) { return orvin::WindowObject<Host>(window); }
+int HostWindow::Start(HINSTANCE instance, const Options& options) {
+    if (!log_.Open(options.log)) return 2;
+    controlPath_ = options.control;
+    dde_.SetItem("MyCall", options.myCall);
+    dde_.SetItem("Version", options.version);
 
-bool RunCommand(Host& host, const std::string& command) {
+    WNDCLASSA wc{};
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = options.className.c_str();
+    if (!orvin::RegisterWindowClass(wc)) return 3;
+    if (!Create(0, options.className.c_str(), options.title.c_str(), WS_OVERLAPPEDWINDOW, 40, 40, 720, 480,
+                nullptr, nullptr, instance))
+        return 3;
+    SetPropA(hwnd(), kStandInProp, reinterpret_cast<HANDLE>(1));
+
+    app_ = new Application(log_, options.mode, hwnd());
+    if (FAILED(RegisterActiveObject(app_, kKovaApplicationClsid, ACTIVEOBJECT_STRONG, &registration_))) {
+        log_.Line("error RegisterActiveObject");
+        return 4;
+    }
+    if (!controlPath_.empty()) SetTimer(hwnd(), kControlTimer, 100, nullptr);
+    ShowWindow(hwnd(), SW_SHOWNORMAL);
+    UpdateWindow(hwnd());
+    log_.Line("ready");
+    return 0;
+}
+
+void HostWindow::Finish() {
+    app_->Release();
+    app_ = nullptr;
+    log_.Line("exit");
+}
+
+// One handler per message. WM_COPYDATA answers whether the command was known, which the
+// cracker of <windowsx.h> would drop; DDE's initiate has no cracker.
+LRESULT HostWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        HANDLE_MSG(hwnd(), WM_PAINT, OnPaint);
+        HANDLE_MSG(hwnd(), WM_TIMER, OnTimer);
+        HANDLE_MSG(hwnd(), WM_CLOSE, OnClose);
+        HANDLE_MSG(hwnd(), WM_DESTROY, OnDestroy);
+    case WM_COPYDATA:
+        return OnCopyData(hwnd(), reinterpret_cast<HWND>(wParam), reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+    case WM_DDE_INITIATE:
+        OnDdeInitiate(reinterpret_cast<HWND>(wParam), lParam);
+        return 0;
+    default:
+        return DefWindowProcA(hwnd(), message, wParam, lParam);
+    }
+}
+
+bool HostWindow::RunCommand(const std::string& command) {
     auto rest = [&](size_t from) { return command.size() > from ? command.substr(from) : std::string(); };
     if (command.rfind("set MyCall", 0) == 0 || command.rfind("set Version", 0) == 0) {
         std::string item = command.rfind("set MyCall", 0) == 0 ? "MyCall" : "Version";
         std::string value = rest(4 + item.size() + 1);
-        host.log.Line("set " + item + " " + value);
-        host.dde.SetItem(item, value);
-        InvalidateRect(host.window, nullptr, TRUE);
+        log_.Line("set " + item + " " + value);
+        dde_.SetItem(item, value);
+        InvalidateRect(hwnd(), nullptr, TRUE);
         return true;
     }
-    host.log.Line("command " + command);
+    log_.Line("command " + command);
     if (command.rfind("mode ", 0) == 0) {
-        if (host.app) host.app->SetMode(rest(5));
+        if (app_) app_->SetMode(rest(5));
         return true;
     }
     if (command == "fail on" || command == "fail off") {
-        if (host.app) host.app->SetFailing(command == "fail on");
+        if (app_) app_->SetFailing(command == "fail on");
         return true;
     }
     if (command == "exit") {
-        PostMessageA(host.window, WM_CLOSE, 0, 0);
+        PostMessageA(hwnd(), WM_CLOSE, 0, 0);
         return true;
     }
     if (command == "die") TerminateProcess(GetCurrentProcess(), 3);
     return false;
 }
 
-void PollControlFile(Host& host) {
-    if (host.controlPath.empty()) return;
-    HANDLE file = CreateFileA(host.controlPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+void HostWindow::PollControlFile() {
+    if (controlPath_.empty()) return;
+    HANDLE file = CreateFileA(controlPath_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     std::string text;
@@ -114,27 +186,27 @@ void PollControlFile(Host& host) {
     DWORD got = 0;
     while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) text.append(buffer, got);
     CloseHandle(file);
-    DeleteFileA(host.controlPath.c_str());
+    DeleteFileA(controlPath_.c_str());
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();
         std::string line = text.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (!line.empty()) RunCommand(host, line);
+        if (!line.empty()) RunCommand(line);
         start = end + 1;
     }
 }
 
-void OnPaint(HWND window, Host& host) {
+void HostWindow::OnPaint(HWND window) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(window, &ps);
     std::string lines[] = {
         "Stand-in host for the companion's tests",
-        "Mode: " + (host.app ? host.app->mode() : std::string()),
-        "Last macro: " + (host.app ? host.app->lastMacro() : std::string()),
-        "MyCall: " + host.dde.items().at("MyCall"),
-        "Version: " + host.dde.items().at("Version"),
+        "Mode: " + (app_ ? app_->mode() : std::string()),
+        "Last macro: " + (app_ ? app_->lastMacro() : std::string()),
+        "MyCall: " + dde_.items().at("MyCall"),
+        "Version: " + dde_.items().at("Version"),
     };
     int y = 16;
     for (const auto& line : lines) {
@@ -144,35 +216,27 @@ void OnPaint(HWND window, Host& host) {
     EndPaint(window, &ps);
 }
 
-LRESULT OnCopyData(Host& host, const COPYDATASTRUCT* data) {
-    if (!data || data->dwData != kControlMagic) return 0;
+void HostWindow::OnTimer(HWND, UINT) { PollControlFile(); }
+
+BOOL HostWindow::OnCopyData(HWND, HWND, const COPYDATASTRUCT* data) {
+    if (!data || data->dwData != kControlMagic) return FALSE;
     std::string command(static_cast<const char*>(data->lpData), data->cbData);
-    return RunCommand(host, command) ? 1 : 0;
+    return RunCommand(command) ? TRUE : FALSE;
 }
 
-void OnClose(HWND window, Host& host) {
-    if (host.registration) {
-        RevokeActiveObject(host.registration, nullptr);
-        host.registration = 0;
+void HostWindow::OnDdeInitiate(HWND client, LPARAM names) { dde_.OnInitiate(client, names); }
+
+void HostWindow::OnClose(HWND window) {
+    if (registration_) {
+        RevokeActiveObject(registration_, nullptr);
+        registration_ = 0;
     }
-    host.dde.TerminateAll();
+    dde_.TerminateAll();
     KillTimer(window, kControlTimer);
     DestroyWindow(window);
 }
 
-LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    Host* host = HostOf(window);
-    if (!host) return DefWindowProcA(window, message, wParam, lParam);
-    switch (message) {
-    case WM_PAINT: OnPaint(window, *host); return 0;
-    case WM_COPYDATA: return OnCopyData(*host, reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    case WM_TIMER: PollControlFile(*host); return 0;
-    case WM_DDE_INITIATE: host->dde.OnInitiate(reinterpret_cast<HWND>(wParam), lParam); return 0;
-    case WM_CLOSE: OnClose(window, *host); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
+void HostWindow::OnDestroy(HWND) { PostQuitMessage(0); }
 
 int SendOnly(const Options& options) {
     HWND host = FindStandInHost();
@@ -181,45 +245,14 @@ int SendOnly(const Options& options) {
 }
 
 int Run(HINSTANCE instance, const Options& options) {
-    Host host(instance);
-    if (!host.log.Open(options.log)) return 2;
-    host.controlPath = options.control;
-    host.dde.SetItem("MyCall", options.myCall);
-    host.dde.SetItem("Version", options.version);
-
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = MainWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = options.className.c_str();
-    if (!RegisterClassA(&wc)) return 3;
-    host.window = CreateWindowExA(0, options.className.c_str(), options.title.c_str(),
-                                  WS_OVERLAPPEDWINDOW, 40, 40, 720, 480, nullptr, nullptr,
-                                  instance, nullptr);
-    if (!host.window) return 3;
-    orvin::SetWindowObject(host.window, &host);
-    SetPropA(host.window, kStandInProp, reinterpret_cast<HANDLE>(1));
-
-    host.app = new Application(host.log, options.mode, host.window);
-    if (FAILED(RegisterActiveObject(host.app, kKovaApplicationClsid, ACTIVEOBJECT_STRONG,
-                                    &host.registration))) {
-        host.log.Line("error RegisterActiveObject");
-        return 4;
-    }
-    if (!host.controlPath.empty()) SetTimer(host.window, kControlTimer, 100, nullptr);
-    ShowWindow(host.window, SW_SHOWNORMAL);
-    UpdateWindow(host.window);
-    host.log.Line("ready");
-
+    HostWindow host(instance);
+    if (int failed = host.Start(instance, options)) return failed;
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    host.app->Release();
-    host.app = nullptr;
-    host.log.Line("exit");
+    host.Finish();
     return 0;
 }
 

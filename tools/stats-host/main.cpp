@@ -279,7 +279,7 @@ private:    // The script's commands. Each handler gets the whole line's tokens 
     }
     // The driver stays armed for every later call, until the next "ui" line replaces it.
     bool RunUi(const Tokens& t) {
-        ArmUiDriver(*t[1]);
+        ui_.Arm(*t[1]);
         return true;
     }
     bool RunCat(const Tokens& t) { return Cat(*t[1]); }
@@ -509,6 +509,7 @@ private:    // The script's commands. Each handler gets the whole line's tokens 
     HMODULE dll_ = nullptr;
     Exports x_;
     std::string ownCall_;
+    UiDriver ui_;  // ends after the library is freed, reporting the steps its script left
 };
 
 // The script language: command, its arguments (see Host::Command), what runs it.

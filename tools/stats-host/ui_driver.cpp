@@ -1,11 +1,9 @@
-// Drives the plug-in's modal dialog and message boxes from a thread timer, step by step as a script says.
+// Drives the plug-in's modal dialog and message boxes from its hidden window's timer, step by step as a script says.
 #include "ui_driver.h"
 
-#include <windows.h>
+#include <windowsx.h>
 
 #include <cstdio>
-#include <deque>
-#include <set>
 #include <utility>
 #include <vector>
 
@@ -18,32 +16,8 @@ constexpr int kStaticId = 0xFFFF;
 constexpr UINT kTickMs = 50;
 constexpr DWORD kHandshakeLimitMs = 60000;  // give up a handshake nobody answers
 
-struct Driver {
-    ~Driver();
-    std::deque<std::string> steps;
-    UINT_PTR timer = 0;
-    std::set<HWND> answeredBoxes;
-    bool running = false;             // guards against a nested tick
-    std::string handshake;            // name whose ".done" file is awaited, empty if none
-    DWORD handshakeSince = 0;
-    std::function<void(const std::string&)> sink;
-};
-
-Driver& driver() {
-    static Driver d;
-    return d;
-}
-
-void report(const std::string& line) {
-    Driver& d = driver();
-    if (d.sink) {
-        d.sink(line);
-        return;
-    }
-    std::string out = line + "\n";
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    std::fflush(stdout);
-}
+constexpr char kDriverClass[] = "VelmorUiDriver";
+constexpr UINT_PTR kTickTimer = 1;
 
 const char kHex[] = "0123456789ABCDEF";
 
@@ -188,29 +162,6 @@ void press(HWND dlg, int id) {
     PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
 }
 
-void dump(HWND dlg) {
-    report("ui: caption=" + escapeBytes(orvin::WindowText(dlg)));
-    report("ui: caption.w=" + escapeWide(orvin::WindowTextW(dlg)));
-    for (HWND c : children(dlg)) {
-        const int id = GetDlgCtrlID(c) & 0xFFFF;
-        const std::string text = escapeBytes(orvin::WindowText(c));
-        if (id == kStaticId) {
-            report("ui: label=" + text);
-            continue;
-        }
-        report("ui: " + std::to_string(id) + "=" + text);
-        if (lstrcmpiA(className(c).c_str(), "ComboBox") != 0) continue;
-        const LRESULT count = SendMessageA(c, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            const LRESULT length = SendMessageA(c, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-            std::string item(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
-            SendMessageA(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
-            item.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
-            report("ui: " + std::to_string(id) + "#" + std::to_string(i) + "=" + escapeBytes(item));
-        }
-    }
-}
-
 // The dialog's control that holds the focus (a combo's inner edit counts as the combo).
 int focusedId(HWND dlg) {
     HWND f = GetFocus();
@@ -248,12 +199,50 @@ bool idAndText(const std::string& arg, int& id, std::string& text) {
     return true;
 }
 
-enum class Next { Continue, Yield };
+}  // namespace
+
+UiDriver::UiDriver(Sink sink) : sink_(std::move(sink)) {}
+
+// A host that never disarms still learns, at the next arming or at its end, of windows that
+// never came.
+UiDriver::~UiDriver() { ReportLeftSteps(); }
+
+void UiDriver::Report(const std::string& line) {
+    if (sink_) {
+        sink_(line);
+        return;
+    }
+    std::string out = line + "\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+void UiDriver::Dump(HWND dlg) {
+    Report("ui: caption=" + escapeBytes(orvin::WindowText(dlg)));
+    Report("ui: caption.w=" + escapeWide(orvin::WindowTextW(dlg)));
+    for (HWND c : children(dlg)) {
+        const int id = GetDlgCtrlID(c) & 0xFFFF;
+        const std::string text = escapeBytes(orvin::WindowText(c));
+        if (id == kStaticId) {
+            Report("ui: label=" + text);
+            continue;
+        }
+        Report("ui: " + std::to_string(id) + "=" + text);
+        if (lstrcmpiA(className(c).c_str(), "ComboBox") != 0) continue;
+        const LRESULT count = SendMessageA(c, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            const LRESULT length = SendMessageA(c, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+            std::string item(length > 0 ? static_cast<std::size_t>(length) + 1 : 1, '\0');
+            SendMessageA(c, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item[0]));
+            item.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+            Report("ui: " + std::to_string(id) + "#" + std::to_string(i) + "=" + escapeBytes(item));
+        }
+    }
+}
 
 // Runs one step on the open dialog. Steps that need the dialog's own message loop to act
 // first (keys, the closing buttons) yield the rest of the tick.
-Next runStep(HWND dlg, const std::string& step) {
-    Driver& d = driver();
+UiDriver::Next UiDriver::RunStep(HWND dlg, const std::string& step) {
     const auto blank = step.find(' ');
     const std::string verb = step.substr(0, blank);
     const std::string arg = blank == std::string::npos ? std::string() : trim(step.substr(blank + 1));
@@ -261,34 +250,34 @@ Next runStep(HWND dlg, const std::string& step) {
     std::string text;
 
     if (verb == "dump") {
-        dump(dlg);
+        Dump(dlg);
     } else if (verb == "set" && idAndText(arg, id, text)) {
-        if (!GetDlgItem(dlg, id)) report("ui: error: no control " + std::to_string(id));
+        if (!GetDlgItem(dlg, id)) Report("ui: error: no control " + std::to_string(id));
         SetDlgItemTextA(dlg, id, text.c_str());
     } else if (verb == "pick" && idAndText(arg, id, text)) {
         const LRESULT index = SendDlgItemMessageA(dlg, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                                   reinterpret_cast<LPARAM>(text.c_str()));
-        if (index == CB_ERR) report("ui: error: no item " + escapeBytes(text) + " in " + std::to_string(id));
+        if (index == CB_ERR) Report("ui: error: no item " + escapeBytes(text) + " in " + std::to_string(id));
         else SendDlgItemMessageA(dlg, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     } else if (verb == "focus" && arg.empty()) {
-        report("ui: focus=" + std::to_string(focusedId(dlg)));
+        Report("ui: focus=" + std::to_string(focusedId(dlg)));
     } else if (verb == "focus") {
         // Focus as a click would give it: no select-all, caret where it was.
         HWND control = GetDlgItem(dlg, std::stoi(arg));
-        if (!control) report("ui: error: no control " + arg);
+        if (!control) Report("ui: error: no control " + arg);
         else SetFocus(control);
     } else if (verb == "wide" && !arg.empty()) {
         HWND control = GetDlgItem(dlg, std::stoi(arg));
-        report("ui: " + arg + ".w=" + escapeWide(control ? orvin::WindowTextW(control) : std::wstring()));
+        Report("ui: " + arg + ".w=" + escapeWide(control ? orvin::WindowTextW(control) : std::wstring()));
     } else if (verb == "key") {
-        if (!postKey(arg)) report("ui: error: cannot press " + arg);
+        if (!postKey(arg)) Report("ui: error: cannot press " + arg);
         return Next::Yield;
     } else if (verb == "handshake" && !arg.empty()) {
         const std::string ready = unescape(arg) + ".ready";
         HANDLE h = CreateFileA(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
-        d.handshake = unescape(arg) + ".done";
-        d.handshakeSince = GetTickCount();
+        handshake_ = unescape(arg) + ".done";
+        handshakeSince_ = GetTickCount();
         return Next::Yield;
     } else if (verb == "ok") {
         press(dlg, IDOK);
@@ -300,96 +289,94 @@ Next runStep(HWND dlg, const std::string& step) {
         PostMessageA(dlg, WM_SYSCOMMAND, SC_CLOSE, 0);
         return Next::Yield;
     } else {
-        report("ui: error: bad step '" + escapeBytes(step) + "'");
+        Report("ui: error: bad step '" + escapeBytes(step) + "'");
     }
     return Next::Continue;
 }
 
-void answerBox(HWND box) {
-    Driver& d = driver();
-    if (!d.answeredBoxes.insert(box).second) return;  // already answered, still closing
-    report("ui: msgbox " + escapeBytes(orvin::WindowText(box)) + ": " +
+void UiDriver::AnswerBox(HWND box) {
+    if (!answeredBoxes_.insert(box).second) return;  // already answered, still closing
+    Report("ui: msgbox " + escapeBytes(orvin::WindowText(box)) + ": " +
            escapeBytes(orvin::WindowText(GetDlgItem(box, kStaticId))));
     press(box, IDOK);
 }
 
-void reportLeftSteps() {
-    Driver& d = driver();
-    if (!d.steps.empty())
-        report("ui: steps left: " + std::to_string(d.steps.size()) + " (" + escapeBytes(d.steps.front()) + ")");
-    d.steps.clear();
+void UiDriver::ReportLeftSteps() {
+    if (!steps_.empty())
+        Report("ui: steps left: " + std::to_string(steps_.size()) + " (" + escapeBytes(steps_.front()) + ")");
+    steps_.clear();
 }
 
-// A host that never disarms still learns, at the next arming or at exit, of windows that
-// never came.
-Driver::~Driver() {
-    if (steps.empty()) return;
-    const std::string line =
-        "ui: steps left: " + std::to_string(steps.size()) + " (" + escapeBytes(steps.front()) + ")\n";
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fflush(stdout);
-}
-
-void tick() {
-    Driver& d = driver();
-    if (!d.handshake.empty()) {
-        const bool done = fileExists(d.handshake);
-        if (!done && GetTickCount() - d.handshakeSince < kHandshakeLimitMs) return;
-        if (!done) report("ui: error: no answer to handshake " + escapeBytes(d.handshake));
-        d.handshake.clear();
+void UiDriver::Tick() {
+    if (!handshake_.empty()) {
+        const bool done = fileExists(handshake_);
+        if (!done && GetTickCount() - handshakeSince_ < kHandshakeLimitMs) return;
+        if (!done) Report("ui: error: no answer to handshake " + escapeBytes(handshake_));
+        handshake_.clear();
     }
     Found found;
     EnumWindows(findOwnWindow, reinterpret_cast<LPARAM>(&found));
     if (found.box) {
-        answerBox(found.box);
+        AnswerBox(found.box);
         return;
     }
     if (!found.dialog) return;
-    if (d.steps.empty()) {
-        report("ui: unexpected dialog " + escapeBytes(orvin::WindowText(found.dialog)));
+    if (steps_.empty()) {
+        Report("ui: unexpected dialog " + escapeBytes(orvin::WindowText(found.dialog)));
         press(found.dialog, IDCANCEL);
         return;
     }
-    while (!d.steps.empty()) {
-        const std::string step = d.steps.front();
-        d.steps.pop_front();
-        if (runStep(found.dialog, step) == Next::Yield) break;
+    while (!steps_.empty()) {
+        const std::string step = steps_.front();
+        steps_.pop_front();
+        if (RunStep(found.dialog, step) == Next::Yield) break;
     }
 }
 
-void CALLBACK onTimer(HWND, UINT, UINT_PTR, DWORD) {
-    Driver& d = driver();
-    if (d.running) return;
-    d.running = true;
+LRESULT UiDriver::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        HANDLE_MSG(hwnd(), WM_TIMER, OnTimer);
+    default:
+        return DefWindowProcA(hwnd(), message, wParam, lParam);
+    }
+}
+
+void UiDriver::OnTimer(HWND, UINT id) {
+    if (id != kTickTimer || running_) return;
+    running_ = true;
     try {
-        tick();
+        Tick();
     } catch (...) {
-        report("ui: error: driver failed");
+        Report("ui: error: driver failed");
     }
-    d.running = false;
+    running_ = false;
 }
 
-}  // namespace
-
-void ArmUiDriver(const std::string& script) {
-    Driver& d = driver();
-    if (d.timer) KillTimer(nullptr, d.timer);
-    reportLeftSteps();
-    d.steps = splitSteps(script);
-    d.answeredBoxes.clear();
-    d.handshake.clear();
-    d.timer = SetTimer(nullptr, 0, kTickMs, onTimer);
-    if (!d.timer) report("ui: error: SetTimer failed, error " + std::to_string(GetLastError()));
+void UiDriver::Arm(const std::string& script) {
+    if (armed_) KillTimer(hwnd(), kTickTimer);
+    armed_ = false;
+    ReportLeftSteps();
+    steps_ = splitSteps(script);
+    answeredBoxes_.clear();
+    handshake_.clear();
+    if (!hwnd()) {
+        WNDCLASSA wc{};
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kDriverClass;
+        // A message-only window: no top-level window of the process for the script to meet.
+        if (!orvin::RegisterWindowClass(wc) ||
+            !Create(0, kDriverClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance)) {
+            Report("ui: error: no driver window, error " + std::to_string(GetLastError()));
+            return;
+        }
+    }
+    armed_ = SetTimer(hwnd(), kTickTimer, kTickMs, nullptr) != 0;
+    if (!armed_) Report("ui: error: SetTimer failed, error " + std::to_string(GetLastError()));
 }
 
-void DisarmUiDriver() {
-    Driver& d = driver();
-    if (d.timer) KillTimer(nullptr, d.timer);
-    d.timer = 0;
-    reportLeftSteps();
-    d.handshake.clear();
-}
-
-void SetUiDriverOutput(std::function<void(const std::string&)> sink) {
-    driver().sink = std::move(sink);
+void UiDriver::Disarm() {
+    if (armed_) KillTimer(hwnd(), kTickTimer);
+    armed_ = false;
+    ReportLeftSteps();
+    handshake_.clear();
 }
