@@ -1,9 +1,12 @@
 // velmor cabrillo and velmor body: the plug-in's Cabrillo file, or its QSO lines alone.
 #include <memory>
 
+#include "cabrillo/station_details.h"
 #include "commands.h"
+#include "host_session/station_details_file.h"
 #include "console.h"
 #include "log_input.h"
+#include "run_report.h"
 
 namespace velmor::cli {
 namespace {
@@ -14,6 +17,7 @@ struct FileOptions {
     std::string details;
     std::string extra;
     std::string output;
+    std::string category;  // as the dialog's list spells it; empty: the dialog's own
 };
 
 // The session with the station-details step and the writer. nullopt when an input cannot
@@ -32,7 +36,12 @@ std::optional<std::pair<LogInput, SessionOutput>> produce(const FileOptions& o) 
             return std::nullopt;
         }
         session.settingsFile = bytes;
+        const std::string used = o.category.empty() ? std::string(stationField(&StationDetails::category)->fixedValue)
+                                                    : o.category;
+        for (const std::string& warning : stationDetailsWarnings(bytes, used))
+            report(o.details + ": warning: " + warning);
     }
+    if (!o.category.empty()) session.category = o.category;
     if (!o.extra.empty()) {
         std::string bytes;
         if (!readWholeFile(o.extra, bytes, reason)) {
@@ -51,7 +60,7 @@ int runCabrillo(const FileOptions& o) {
     if (!result) return kIoFailure;
     const std::string name = o.output.empty() ? result->second.cabrilloName : o.output;
     if (!writeOutput(name, result->second.cabrilloFile)) return kIoFailure;
-    return result->first.errors > 0 ? kLeftOut : kDone;
+    return reportRun(o.log, result->first, result->second, true);
 }
 
 int runBody(const FileOptions& o) {
@@ -60,12 +69,9 @@ int runBody(const FileOptions& o) {
     std::string body;
     for (const std::string& line : result->second.qsoLines) body += line;
     if (!writeOutput(o.output.empty() ? "tmp.tmp" : o.output, body)) return kIoFailure;
-    return result->first.errors > 0 ? kLeftOut : kDone;
+    return reportRun(o.log, result->first, result->second, true);
 }
 
-const char* const kStatus =
-    "\nExit status: 0 done, 1 some QSOs left out (reported on standard error), 2 usage error, "
-    "3 a file not readable or not written.";
 
 }  // namespace
 
@@ -73,13 +79,25 @@ void addCabrilloCommand(CLI::App& app, std::function<int()>& run) {
     auto o = std::make_shared<FileOptions>();
     CLI::App* cmd = app.add_subcommand(
         "cabrillo", std::string("Write the Cabrillo file exactly as the plug-in's writer does, with the "
-                                "station details as the dialog loads them and OK pressed.") + kStatus);
-    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+                                "station details as the dialog loads them and OK pressed.") + kAdifFieldsHelp + kRunStatusHelp);
+    cmd->add_option("LOG", o->log, kLogHelp)->required();
     cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
     cmd->add_option("--details", o->details,
                     "stored station details (the plug-in's VARDO.ini); without it, the dialog's defaults");
     cmd->add_option("--extra", o->extra, "extra header lines (the plug-in's cabrillo.ini), copied unchanged");
     cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: CALL.cbr as the plug-in names it)");
+    cmd->add_option("--category", o->category,
+                    "the contest category chosen in the dialog's list (" + categoryList() + "); without it, " +
+                        stationField(&StationDetails::category)->fixedValue + " as the dialog opens")
+        ->type_name("CATEGORY")
+        ->transform(CLI::Validator(
+            [](std::string& value) {
+                const std::string found = findCategory(value);
+                if (found.empty()) return "\"" + value + "\" is not one of the dialog's categories: " + categoryList();
+                value = found;
+                return std::string();
+            },
+            ""));
     cmd->callback([o, &run] { run = [o] { return runCabrillo(*o); }; });
 }
 
@@ -87,8 +105,8 @@ void addBodyCommand(CLI::App& app, std::function<int()>& run) {
     auto o = std::make_shared<FileOptions>();
     CLI::App* cmd = app.add_subcommand(
         "body", std::string("Write the QSO lines alone, in the plug-in's format with CR LF: the log body "
-                            "the header editor reads.") + kStatus);
-    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+                            "the header editor reads.") + kAdifFieldsHelp + kRunStatusHelp);
+    cmd->add_option("LOG", o->log, kLogHelp)->required();
     cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
     cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: tmp.tmp)");
     cmd->callback([o, &run] { run = [o] { return runBody(*o); }; });

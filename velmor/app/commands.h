@@ -15,5 +15,6 @@ void addScoreCommand(CLI::App& app, std::function<int()>& run);
 void addCabrilloCommand(CLI::App& app, std::function<int()>& run);
 void addBodyCommand(CLI::App& app, std::function<int()>& run);
 void addCheckCommand(CLI::App& app, std::function<int()>& run);
+void addDetailsCommand(CLI::App& app, std::function<int()>& run);
 
 }  // namespace velmor::cli

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     velmor::cli::addCabrilloCommand(app, run);
     velmor::cli::addBodyCommand(app, run);
     velmor::cli::addCheckCommand(app, run);
+    velmor::cli::addDetailsCommand(app, run);
     velmor::crosscheck::addCommand(app, run);
     try {
         app.parse(argc, argv);

@@ -8,6 +8,8 @@
 #include "cabrillo/qso_line.h"
 #include "log/ole_date.h"
 #include "log_input.h"
+#include "host_session/run_summary.h"
+#include "run_report.h"
 
 namespace velmor::cli {
 namespace {
@@ -47,22 +49,21 @@ std::string repeatReport(const LogInput& in, const SessionOutput& out) {
 // exchange that is not a Velmor exchange), each with the reason, and the score without them.
 std::string committeeReport(const LogInput& in, const SessionOutput& out) {
     std::string text;
-    std::size_t count = 0;
+    const std::vector<CommitteeFault> faults = committeeFaults(in.qsos, out);
     std::vector<QsoFields> counted;
+    std::size_t next = 0;  // the next fault, in QSO order
     for (std::size_t i = 0; i < in.qsos.size(); ++i) {
         if (!out.stored[i]) continue;
         const QsoFields& f = in.qsos[i].fields;
-        const std::optional<qso_line::Fault> fault = qso_line::contestFault(f.freqHz / 1000, f.mode, f.exchRcvd);
-        if (!fault) {
-            counted.push_back(f);
+        if (next < faults.size() && faults[next].index == i) {
+            text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
+                    faults[next++].fault.reason + "\r\n";
             continue;
         }
-        ++count;
-        text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
-                fault->reason + "\r\n";
+        counted.push_back(f);
     }
-    std::string heading = "Not counted by the committee (" + std::to_string(count) + ")";
-    if (count > 0) heading += ", score without them " + std::to_string(sessionScore(counted));
+    std::string heading = "Not counted by the committee (" + std::to_string(faults.size()) + ")";
+    if (!faults.empty()) heading += ", score without them " + std::to_string(sessionScore(counted));
     return heading + ":\r\n" + text;
 }
 
@@ -85,7 +86,7 @@ int runScore(const ScoreOptions& o) {
     text += "\r\n" + repeatReport(in, out);
     text += "\r\n" + committeeReport(in, out);
     writeStdout(o.raw ? text : toTerminal(text));
-    return in.errors > 0 ? kLeftOut : kDone;
+    return reportRun(o.log, in, out, false);
 }
 
 }  // namespace
@@ -96,9 +97,9 @@ void addScoreCommand(CLI::App& app, std::function<int()>& run) {
         "score",
         "Score a log as the plug-in does: statistics text and score, QSOs turned away (as err.txt "
         "holds them), repeats within the clock hour, and the QSOs the plug-in counts but the committee "
-        "will not (outside the contest bands, or without a Velmor exchange) with the score without them.\nExit status: 0 done, 1 some QSOs left out "
-        "(reported on standard error), 2 usage error, 3 file not readable.");
-    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+        "will not (outside the contest bands, or without a Velmor exchange) with the score without them." +
+            std::string(kAdifFieldsHelp) + kRunStatusHelp);
+    cmd->add_option("LOG", o->log, kLogHelp)->required();
     cmd->add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");
     cmd->add_flag("--raw", o->raw, "write the plug-in's bytes unchanged (code page 1251, CR LF)");
     cmd->callback([o, &run] { run = [o] { return runScore(*o); }; });
