@@ -5,6 +5,7 @@
 #include "cabrillo/ini_file.h"
 #include "fakes.h"
 #include "fuzz_input.h"
+#include "services/text.h"
 
 using velmor::fuzz::Input;
 
@@ -14,12 +15,7 @@ const std::vector<std::string> kKeys = {"Operators", "Name",  "Location", "Addre
                                         "Email",     "Club",  "SoapBox",  "Category", "Contest",
                                         "claimed"};
 
-std::string trimmed(const std::string& s) {
-    std::size_t first = 0, last = s.size();
-    while (first < last && (s[first] == ' ' || s[first] == '\t')) ++first;
-    while (last > first && (s[last - 1] == ' ' || s[last - 1] == '\t')) --last;
-    return s.substr(first, last - first);
-}
+std::string trimmed(const std::string& s) { return std::string(velmor::text::trim(s)); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "services/text.h"
 #include "station_dialog.h"
 #include "station_dialog_ids.h"
 #include "ui_driver.h"
@@ -56,11 +57,7 @@ std::string narrow(const std::wstring& w) {
 }
 
 // Class names compare without regard to case (the resource compiler writes them in capitals).
-std::string upper(std::string s) {
-    for (char& c : s)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return s;
-}
+std::string upper(const std::string& s) { return velmor::text::upperCase(s); }
 
 bool loadTemplate(HMODULE module, DialogTemplate& out) {
     HRSRC res = FindResourceA(module, MAKEINTRESOURCEA(IDD_STATION_DETAILS), MAKEINTRESOURCEA(5) /* RT_DIALOG */);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "services/text.h"
 #include "window_support.h"
 
 namespace {
@@ -95,11 +96,7 @@ std::string unescape(const std::string& text) {
     return out;
 }
 
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-}
+std::string trim(const std::string& s) { return std::string(velmor::text::trimSpace(s)); }
 
 // Splits at ';' not preceded by a backslash; escapes are kept for the step to resolve.
 std::deque<std::string> splitSteps(const std::string& script) {
