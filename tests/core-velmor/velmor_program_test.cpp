@@ -3,12 +3,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -203,6 +205,55 @@ TEST_F(VelmorProgram, InputErrorsNameTheRecordAndFieldAndNoPartialFileIsLeft) {
                     entry.path().filename() == "in.cbr")
             << entry.path();
     EXPECT_EQ(run("score nothing.adi").status, 3);
+}
+
+// Nothing velmor cabrillo writes may draw an error from velmor check that cabrillo did not
+// report itself (naming the written line): on every bundled example and every fixture of
+// operator mistakes, with and without stored details and extra header lines.
+TEST_F(VelmorProgram, EveryErrorCheckFindsInCabrillosFileCabrilloReported) {
+    std::vector<std::string> logs;
+    for (const char* folder : {"/examples", "/examples/crosscheck", "/tests/data/velmor/mistakes"})
+        for (const auto& entry : fs::directory_iterator(kTop + folder))
+            if (entry.is_regular_file() && entry.path().extension() != ".example") logs.push_back(entry.path().string());
+    std::sort(logs.begin(), logs.end());
+    write("bad-extra.ini", "CATEGORY-POWER: LOW\r\nA note without a tag\r\n");
+    const std::string options[] = {
+        "",
+        " --details '" + kTop + "/tests/data/dialog/stored.ini' --extra '" + kTop + "/tests/data/report/cabrillo.ini'",
+        " --extra bad-extra.ini --category C1",
+    };
+    int checked = 0, errorsSeen = 0;
+    for (const std::string& log : logs)
+        for (const std::string& option : options) {
+            SCOPED_TRACE(log + option);
+            fs::remove(dir_ / "out.cbr");
+            const Outcome c = run("cabrillo '" + log + "' --call RZ3VLM -o out.cbr" + option);
+            ASSERT_LE(c.status, 1) << c.err;
+            if (!fs::exists(dir_ / "out.cbr")) {
+                EXPECT_NE(c.err.find("out.cbr: not written: "), std::string::npos) << c.err;
+                continue;
+            }
+            ++checked;
+            const Outcome check = run("check out.cbr");
+            std::istringstream lines(check.out);
+            for (std::string line; std::getline(lines, line);) {
+                const std::size_t at = line.find(": error: ");
+                if (at == std::string::npos) continue;
+                ++errorsSeen;
+                const std::string where = line.substr(0, at);  // "out.cbr:17"
+                const std::string message = line.substr(at + 9);
+                bool said = false;
+                std::istringstream reported(c.err);
+                for (std::string r; std::getline(reported, r);)
+                    said = said || ((r.find(where + ":") != std::string::npos || r.find(where + ",") != std::string::npos) &&
+                                    r.find(message) != std::string::npos);
+                EXPECT_TRUE(said) << line << "\ncabrillo said:\n" << c.err;
+                EXPECT_EQ(c.status, 1) << line;
+            }
+        }
+    // The fixtures give check something to find, and most logs a file to check.
+    EXPECT_GT(errorsSeen, 10);
+    EXPECT_GT(checked, 20);
 }
 
 }  // namespace

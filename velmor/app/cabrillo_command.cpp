@@ -55,12 +55,23 @@ std::optional<std::pair<LogInput, SessionOutput>> produce(const FileOptions& o) 
     return std::make_pair(std::move(in), std::move(out));
 }
 
+// A log without a single contest QSO (another contest's, an empty export) writes nothing:
+// the operator's earlier file of that name is worth more than an empty one.
+bool nothingToWrite(const FileOptions& o, const std::string& name, const LogInput& in, const SessionOutput& out) {
+    if (!out.qsoLines.empty()) return false;
+    report(name + ": not written: " + o.log + " holds no contest QSO");
+    reportRun(o.log, in, out, nullptr);
+    return true;
+}
+
 int runCabrillo(const FileOptions& o) {
     const auto result = produce(o);
     if (!result) return kIoFailure;
     const std::string name = o.output.empty() ? result->second.cabrilloName : o.output;
+    if (nothingToWrite(o, name, result->first, result->second)) return kLeftOut;
     if (!writeOutput(name, result->second.cabrilloFile)) return kIoFailure;
-    return reportRun(o.log, result->first, result->second, true);
+    const WrittenFile written{name, &result->second.cabrilloFile, false};
+    return reportRun(o.log, result->first, result->second, &written);
 }
 
 int runBody(const FileOptions& o) {
@@ -68,10 +79,12 @@ int runBody(const FileOptions& o) {
     if (!result) return kIoFailure;
     std::string body;
     for (const std::string& line : result->second.qsoLines) body += line;
-    if (!writeOutput(o.output.empty() ? "tmp.tmp" : o.output, body)) return kIoFailure;
-    return reportRun(o.log, result->first, result->second, true);
+    const std::string name = o.output.empty() ? "tmp.tmp" : o.output;
+    if (nothingToWrite(o, name, result->first, result->second)) return kLeftOut;
+    if (!writeOutput(name, body)) return kIoFailure;
+    const WrittenFile written{name, &body, true};
+    return reportRun(o.log, result->first, result->second, &written);
 }
-
 
 }  // namespace
 

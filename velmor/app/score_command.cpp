@@ -57,7 +57,7 @@ std::string committeeReport(const LogInput& in, const SessionOutput& out) {
         const QsoFields& f = in.qsos[i].fields;
         if (next < faults.size() && faults[next].index == i) {
             text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
-                    faults[next++].fault.reason + "\r\n";
+                    faults[next++].faults.front().reason + "\r\n";
             continue;
         }
         counted.push_back(f);
@@ -86,7 +86,7 @@ int runScore(const ScoreOptions& o) {
     text += "\r\n" + repeatReport(in, out);
     text += "\r\n" + committeeReport(in, out);
     writeStdout(o.raw ? text : toTerminal(text));
-    return reportRun(o.log, in, out, false);
+    return reportRun(o.log, in, out, nullptr);
 }
 
 }  // namespace

@@ -12,6 +12,16 @@ std::string count(std::size_t n, const std::string& one, const std::string& many
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+// The frequency as the committee reads the QSO line: from 50 MHz on the line carries the
+// band designator, which stands for its band's lower edge.
+std::int64_t writtenKHz(std::int64_t kHz) {
+    if (kHz < qso_line::kDesignatorsFromKHz) return kHz;
+    std::int64_t edge = qso_line::kBandDesignators.front().lowKHz;
+    for (const qso_line::BandDesignator& d : qso_line::kBandDesignators)
+        if (d.lowKHz <= kHz) edge = d.lowKHz;
+    return edge;
+}
+
 }  // namespace
 
 std::vector<CommitteeFault> committeeFaults(const std::vector<LogQso>& qsos, const SessionOutput& out) {
@@ -19,8 +29,8 @@ std::vector<CommitteeFault> committeeFaults(const std::vector<LogQso>& qsos, con
     for (std::size_t i = 0; i < qsos.size() && i < out.stored.size(); ++i) {
         if (!out.stored[i]) continue;
         const QsoFields& f = qsos[i].fields;
-        if (std::optional<qso_line::Fault> fault = qso_line::contestFault(f.freqHz / 1000, f.mode, f.exchRcvd))
-            faults.push_back({i, std::move(*fault)});
+        std::vector<qso_line::Fault> reasons = qso_line::contestFaults(writtenKHz(f.freqHz / 1000), f.mode, f.exchRcvd);
+        if (!reasons.empty()) faults.push_back({i, std::move(reasons)});
     }
     return faults;
 }

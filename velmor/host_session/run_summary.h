@@ -12,10 +12,10 @@
 namespace velmor::cli {
 
 // A QSO the plug-in kept but the committee will not count (outside the contest bands, or
-// without a Velmor exchange), with the reason in check's words.
+// without a Velmor exchange), with every reason in check's words.
 struct CommitteeFault {
     std::size_t index = 0;  // into the session's QSOs
-    qso_line::Fault fault;
+    std::vector<qso_line::Fault> faults;
 };
 std::vector<CommitteeFault> committeeFaults(const std::vector<LogQso>& qsos, const SessionOutput& out);
 
