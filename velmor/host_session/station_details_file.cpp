@@ -108,11 +108,14 @@ std::vector<std::string> stationDetailsWarnings(const std::string& bytes, std::s
         });
         if (!isKnown) warnings.push_back("unknown key \"" + key + "\", not used (the dialog keeps " + known + ")");
     }
-    const char* categoryKey = stationField(&StationDetails::category)->settingsKey;
+    // The dialog writes the category it closed with; one it would open with anyway, or the
+    // one chosen for this run, needs no word.
+    const StationField& row = *stationField(&StationDetails::category);
+    const char* categoryKey = row.settingsKey;
     const std::string category = settings.read(categoryKey, "");
-    if (!category.empty() && category != categoryUsed)
+    if (!category.empty() && category != row.fixedValue && category != categoryUsed)
         warnings.push_back(std::string(categoryKey) + "=" + category + " is not read (the dialog always opens at " +
-                           stationField(&StationDetails::category)->fixedValue + "); velmor cabrillo --category " +
+                           row.fixedValue + "); velmor cabrillo --category " +
                            (findCategory(category).empty() ? std::string("CATEGORY") : findCategory(category)) +
                            " chooses it");
     return warnings;

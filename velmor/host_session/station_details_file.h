@@ -16,7 +16,7 @@ std::string stationDetailsTemplate();
 
 // What a settings file holds that the dialog will not use, one warning each (without the
 // file name): no [Settings] section; a key the dialog does not keep, named; a Category
-// other than `categoryUsed`, which the dialog never reads back.
+// other than the dialog's first one and `categoryUsed`, which the dialog never reads back.
 std::vector<std::string> stationDetailsWarnings(const std::string& bytes, std::string_view categoryUsed);
 
 // The dialog's categories joined for messages: "A1, B1, B2, B3, C1".
