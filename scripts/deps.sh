@@ -20,6 +20,7 @@ packages=(
   chromium                                               # the results page tested in a real browser
   clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
   pandoc zip                                             # the release: the guide's HTML and the zip
+  g++-multilib qemu-user                                 # build/linux32: 32-bit x86 Linux build, run by qemu-i386 where the kernel runs no 32-bit code
 )
 
 is_root() { [ "$(id -u)" = 0 ]; }
