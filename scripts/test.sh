@@ -55,7 +55,7 @@ run_ctest linux32
 
 echo
 if [ "$skipped" -gt 0 ]; then
-  echo "(skipped: see the wine-env line above for why)"
+  echo "(skipped: $(velmor_32bit_note || echo "each skipped test says why in its tree's Testing/Temporary/LastTest.log"))"
   echo "$passed passed, $failed failed, $skipped skipped"
 else
   echo "$passed passed, $failed failed"
