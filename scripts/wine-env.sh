@@ -148,8 +148,8 @@ velmor_is_32bit_exe() {
   [ "$machine" = 014c ]
 }
 
-# Everything a run of Windows tests needs, and its end (test.sh, with-wine.sh, demo.sh).
-# One line on what of the 32-bit Windows tests cannot run here and why; none when all can.
+# One line saying which 32-bit Windows tests are skipped here and why; nothing (and status
+# 1) where all of them run.
 velmor_32bit_note() {
   if ! velmor_runs_32bit; then
     echo "this machine cannot run 32-bit x86 code: the 32-bit Windows tests are skipped"
@@ -159,8 +159,12 @@ velmor_32bit_note() {
     return 1
   fi
 }
+
+# Everything a run of Windows tests needs, and its end (test.sh, with-wine.sh, demo.sh).
 velmor_wine_up() {
   local note
+  # Probed here, in this shell, so that the answers are exported to every wrapper below.
+  if velmor_runs_32bit; then velmor_has_wine32 || true; fi
   if note=$(velmor_32bit_note); then echo "wine-env: $note" >&2; fi
   velmor_display_start || return 1
   velmor_prefix || { velmor_display_stop; return 1; }
