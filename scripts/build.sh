@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything: the native tree (core, unit tests, benchmarks) and the two Windows
-# trees (i686: the shipped Stats.dll and Orvin.exe; x86_64: the same for the GUI tests).
+# Builds everything: the native tree (core, unit tests, benchmarks), the two Windows
+# trees (i686: the shipped Stats.dll, Orvin.exe and velmor.exe; x86_64: the same sources for
+# the GUI tests) and build/linux32 (the core, velmor and their tests as 32-bit x86 Linux
+# code, with the same floating-point code as the shipped programs).
 # Usage: build.sh [--no-deps]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,4 +23,5 @@ mkdir -p "$top/build"
 configure_and_build native
 configure_and_build win32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686-w64-mingw32.cmake"
 configure_and_build win64 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-x86_64-w64-mingw32.cmake"
+configure_and_build linux32 -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-i686-linux-gnu.cmake"
 echo "build: done (shipped binaries in build/win32/bin)"

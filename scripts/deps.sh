@@ -20,6 +20,7 @@ packages=(
   chromium                                               # the results page tested in a real browser
   clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
   pandoc zip                                             # the release: the guide's HTML and the zip
+  g++-multilib qemu-user                                 # build/linux32: 32-bit x86 Linux build, run by qemu-i386 where the kernel runs no 32-bit code
 )
 
 is_root() { [ "$(id -u)" = 0 ]; }
@@ -102,5 +103,73 @@ if [ "$(cat "$VELMOR_WINE_I386/.version" 2>/dev/null)" != "$version" ]; then
   echo "$version" > "$VELMOR_WINE_I386.new/.version"
   rm -rf "$VELMOR_WINE_I386"
   mv "$VELMOR_WINE_I386.new" "$VELMOR_WINE_I386"
+fi
+# Debian's 32-bit Wine (wine32:i386), as Debian's own Wine instructions install it, where
+# this machine runs 32-bit x86 code: with it the shipped 32-bit programs open their windows
+# in the tests (WoW64 mode with the unpacked DLLs above runs console programs only). It can
+# fail behind a mirror whose i386 indexes lag behind the amd64 ones (wine32 needs the same
+# version of every Multi-Arch library on both sides). Then the window tests of the 32-bit
+# programs are skipped with the reason, which is kept in $VELMOR_WINE32_NOTE
+# ("VERSION<tab>TIME<tab>REASON"); the next try is a day later, or at once with
+# VELMOR_RETRY_WINE32=1. Nothing here stops the run: wine32 is tried, never required.
+wine32_failed() {  # reason
+  local reason=${1%.}
+  echo "deps: $reason; the 32-bit tests that open windows will be skipped" >&2
+  mkdir -p "$(dirname "$VELMOR_WINE32_NOTE")"
+  printf '%s\t%s\t%s\n' "$version" "$(date -u +%Y-%m-%dT%H:%M)" "$reason" >"$VELMOR_WINE32_NOTE"
+}
+apt_last_error() {  # log file: apt's last error line, or its last line
+  local line
+  line=$(grep -E '^(E|Err):' "$1" | tail -n 1)
+  [ -n "$line" ] || line=$(tail -n 1 "$1")
+  printf '%s' "$line" | tr -s '\t' ' ' | cut -c 1-300
+}
+install_wine32() {
+  local log wanted=("wine32:i386=$version" "libwine:i386=$version")
+  log=$(mktemp)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  echo "deps: installing Debian's 32-bit Wine (wine32:i386 $version)"
+  # A failed update is tolerated (the security suite's i386 index may be stale): what
+  # counts is whether the packages can be installed, which the dry run below tells.
+  apt-get -o DPkg::Lock::Timeout=600 update -q >"$log" 2>&1 \
+    || echo "deps: apt-get update reported errors; trying wine32:i386 all the same" >&2
+  # A dry run first: nothing is touched unless every package resolves and none would be
+  # removed to make room for it.
+  if ! apt-get -o DPkg::Lock::Timeout=600 install -s -q --no-install-recommends "${wanted[@]}" >"$log" 2>&1; then
+    wine32_failed "32-bit Wine (wine32:i386 $version) cannot be installed here: $(apt_last_error "$log")"
+    rm -f "$log"; return 1
+  fi
+  if grep -q '^Remv ' "$log"; then
+    wine32_failed "32-bit Wine (wine32:i386 $version) would remove packages: $(grep '^Remv ' "$log" | cut -d' ' -f2 | paste -sd ' ')"
+    rm -f "$log"; return 1
+  fi
+  if ! DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -q \
+         --no-install-recommends "${wanted[@]}" >"$log" 2>&1; then
+    wine32_failed "32-bit Wine (wine32:i386 $version) failed to install: $(apt_last_error "$log")"
+    # Leave dpkg consistent for the next apt-get, whatever was unpacked.
+    dpkg --configure -a >/dev/null 2>&1 || true
+    rm -f "$log"; return 1
+  fi
+  rm -f "$log"
+  VELMOR_HAS_WINE32=
+  if ! velmor_has_wine32; then
+    wine32_failed "32-bit Wine (wine32:i386 $version) was installed, but $VELMOR_WINE32 --version does not answer"
+    return 1
+  fi
+  rm -f "$VELMOR_WINE32_NOTE"
+  echo "deps: 32-bit Wine installed"
+}
+if velmor_runs_32bit && ! velmor_has_wine32; then
+  if ! is_root; then
+    echo "deps: Debian's 32-bit Wine (wine32:i386) is not installed and installing it needs root;" \
+         "the 32-bit tests that open windows will be skipped (bash scripts/deps.sh as root installs it)" >&2
+  elif [ "${VELMOR_RETRY_WINE32:-0}" != 1 ] && [ -n "$(find "$VELMOR_WINE32_NOTE" -mmin -1440 2>/dev/null)" ] &&
+       [ "$(cut -f 1 "$VELMOR_WINE32_NOTE")" = "$version" ]; then
+    echo "deps: 32-bit Wine not tried again today ($(cut -f 3- "$VELMOR_WINE32_NOTE")); VELMOR_RETRY_WINE32=1 tries now" >&2
+  else
+    install_wine32 || true
+  fi
 fi
 echo "deps: ready"

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Runs every test: native unit tests, then the Windows binaries under Wine (x86_64 with
-# Xvfb for the windows and dialogs; i686 through WoW64 for the 32-bit console checks).
+# Runs every test: native unit tests, the sanitizer tree, the Windows binaries under Wine
+# (x86_64 with Xvfb for the windows and dialogs; the shipped i686 ones, with windows where
+# Debian's 32-bit Wine runs, else console programs through WoW64), then build/linux32: the
+# core's and velmor's tests as 32-bit x86 code, and the parity of every velmor build.
 # Each tree runs with ctest -j$(nproc); tests that need the desktop or the one wineserver's
 # global names hold a ctest RESOURCE_LOCK, so they take turns. The Xvfb is started here
 # (VELMOR_DISPLAY, or a free display) and reaches each test through the environment.
@@ -49,10 +51,11 @@ else
 fi
 run_ctest win64
 run_ctest win32
+run_ctest linux32
 
 echo
 if [ "$skipped" -gt 0 ]; then
-  echo "(skipped: see the wine-env line above for why)"
+  echo "(skipped: $(velmor_32bit_note || echo "each skipped test says why in its tree's Testing/Temporary/LastTest.log"))"
   echo "$passed passed, $failed failed, $skipped skipped"
 else
   echo "$passed passed, $failed failed"

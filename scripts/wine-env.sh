@@ -8,11 +8,16 @@
 #   velmor_display_stop   stops the Xvfb that velmor_display_start started, by its process id
 #   velmor_prefix         makes the Wine prefix when it is not ready
 #   velmor_warm           starts the prefix's background services with no output attached
-#   velmor_runs_32bit     whether this machine can run 32-bit x86 code (Wine's WoW64 needs it)
+#   velmor_runs_32bit     whether this machine can run 32-bit x86 code (Wine's WoW64 needs it;
+#                         defined in ia32.sh)
+#   velmor_has_wine32     whether Debian's 32-bit Wine (wine32:i386) is installed and starts
+#   velmor_no_wine32_why  why it is not (what deps.sh recorded), for the skip messages
 #   velmor_is_32bit_exe   whether a Windows program is a 32-bit x86 one
+#   velmor_32bit_note     which 32-bit Windows tests are skipped here and why (one line)
 # DISPLAY comes from VELMOR_DISPLAY alone: a desktop's own DISPLAY is never used, so test
 # windows do not appear on it.
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$top/scripts/ia32.sh"
 export VELMOR_TOP="$top"
 export WINEPREFIX="${VELMOR_WINEPREFIX:-$top/build/wine/prefix}"
 export WINEARCH=win64
@@ -23,6 +28,10 @@ export VELMOR_WINE_I386="${VELMOR_WINE_I386:-${XDG_CACHE_HOME:-$HOME/.cache}/vel
 export WINEDLLPATH="$VELMOR_WINE_I386/usr/lib/i386-linux-gnu/wine"
 export VELMOR_WINE=/usr/lib/wine/wine64
 export VELMOR_WINESERVER=/usr/lib/wine/wineserver
+# Debian's 32-bit Wine loader (package wine32:i386), installed by deps.sh where the machine
+# runs 32-bit code; and the note deps.sh leaves when it could not install it.
+export VELMOR_WINE32=/usr/lib/wine/wine
+export VELMOR_WINE32_NOTE="${VELMOR_WINE32_NOTE:-$(dirname "$VELMOR_WINE_I386")/wine32-not-installed}"
 if [ -n "${VELMOR_DISPLAY:-}" ]; then export DISPLAY="$VELMOR_DISPLAY"; else unset DISPLAY; fi
 
 # True when an X server answers on display $1 (":N"). A socket or lock file left behind
@@ -105,23 +114,29 @@ velmor_warm() {
   timeout 60 "$VELMOR_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# Wine's WoW64 mode runs 32-bit Windows programs as 32-bit x86 code, which needs the
-# kernel's IA-32 emulation; some kernels (virtual machines, ia32_emulation=0) have none.
-# Probed once by running a 96-byte 32-bit Linux program that exits with 42; the answer is
-# kept in VELMOR_RUNS_32BIT for the wrappers started later.
-velmor_runs_32bit() {
-  if [ -z "${VELMOR_RUNS_32BIT:-}" ]; then
-    local probe
-    probe="$(dirname "$WINEPREFIX")/ia32-probe.$$"
-    mkdir -p "$(dirname "$probe")"
-    printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$probe"
-    chmod +x "$probe"
-    "$probe" 2>/dev/null
-    if [ $? = 42 ]; then VELMOR_RUNS_32BIT=yes; else VELMOR_RUNS_32BIT=no; fi
-    rm -f "$probe"
-    export VELMOR_RUNS_32BIT
+# With Debian's 32-bit Wine installed, Wine runs 32-bit programs with its 32-bit loader,
+# which shows windows. Without it, wine64 runs them in its WoW64 mode with the unpacked
+# 32-bit DLLs (console programs only: no display driver loads there). Both need a machine
+# that runs 32-bit x86 code (velmor_runs_32bit). Checked once; kept in VELMOR_HAS_WINE32.
+velmor_has_wine32() {
+  if [ -z "${VELMOR_HAS_WINE32:-}" ]; then
+    VELMOR_HAS_WINE32=no
+    if velmor_runs_32bit && [ -x "$VELMOR_WINE32" ] &&
+       timeout 30 "$VELMOR_WINE32" --version 2>/dev/null | grep -q '^wine-'; then
+      VELMOR_HAS_WINE32=yes
+    fi
+    export VELMOR_HAS_WINE32
   fi
-  [ "$VELMOR_RUNS_32BIT" = yes ]
+  [ "$VELMOR_HAS_WINE32" = yes ]
+}
+
+# One line: why 32-bit Wine is missing (deps.sh's note, or that it was not tried).
+velmor_no_wine32_why() {
+  if [ -s "$VELMOR_WINE32_NOTE" ]; then
+    cut -f 3- "$VELMOR_WINE32_NOTE" | head -n 1
+  else
+    echo "Debian's 32-bit Wine (wine32:i386) is not installed; bash scripts/deps.sh as root installs it"
+  fi
 }
 
 # True when $1 is a PE file for 32-bit x86 (machine 0x014C in the PE header).
@@ -133,9 +148,24 @@ velmor_is_32bit_exe() {
   [ "$machine" = 014c ]
 }
 
+# One line saying which 32-bit Windows tests are skipped here and why; nothing (and status
+# 1) where all of them run.
+velmor_32bit_note() {
+  if ! velmor_runs_32bit; then
+    echo "this machine cannot run 32-bit x86 code: the 32-bit Windows tests are skipped"
+  elif ! velmor_has_wine32; then
+    echo "$(velmor_no_wine32_why): the 32-bit tests that open windows are skipped (32-bit console programs run in Wine's WoW64 mode)"
+  else
+    return 1
+  fi
+}
+
 # Everything a run of Windows tests needs, and its end (test.sh, with-wine.sh, demo.sh).
 velmor_wine_up() {
-  velmor_runs_32bit || echo "wine-env: this machine cannot run 32-bit x86 code: the 32-bit Windows tests are skipped" >&2
+  local note
+  # Probed here, in this shell, so that the answers are exported to every wrapper below.
+  if velmor_runs_32bit; then velmor_has_wine32 || true; fi
+  if note=$(velmor_32bit_note); then echo "wine-env: $note" >&2; fi
   velmor_display_start || return 1
   velmor_prefix || { velmor_display_stop; return 1; }
   "$VELMOR_WINESERVER" -p   # one wineserver for the whole run

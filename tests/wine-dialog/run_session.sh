@@ -15,6 +15,8 @@
 set -uo pipefail
 bin=$1 data=$2 artifacts=$3 name=$4
 top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+# Where the host cannot run here (a 32-bit one on some machines) the line says why: skipped.
+"$top/scripts/wine-run.sh" --can-run "$bin/stats-host.exe" || exit 77
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/velmor-dialog-$name.XXXXXX")
 trap 'rm -rf "$work"' EXIT

@@ -18,6 +18,8 @@ run() { (cd "$work" && "$top/scripts/wine-run.sh" "$@"); }
 fail() { echo "FAIL: $*"; exit 1; }
 # velmor's status 1 says that QSOs were turned away, which the sample does on purpose.
 velmor_ok() { [ "$1" -le 1 ]; }
+# Where the programs cannot run here (32-bit ones on some machines) the line says why: skipped.
+"$top/scripts/wine-run.sh" --can-run "$bin/stats-host.exe" || exit 77
 
 case $what in
 score)
