@@ -1,4 +1,4 @@
-// The file helpers' table of operations on Win32, shared by Stats.dll and Orvin.exe.
+// The file helpers' table of operations on Win32, shared by Stats.dll, Orvin.exe and velmor.exe.
 #pragma once
 
 #include <windows.h>

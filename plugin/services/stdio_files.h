@@ -24,9 +24,6 @@ public:
     // (never empty) is returned.
     std::string replaceFile(const std::string& name, const std::string& bytes) override;
 
-    // The temporary name replaceFile writes first.
-    static std::string temporaryName(const std::string& name) { return TemporaryName(name); }
-
 protected:
     std::string path(const std::string& name) const;
 

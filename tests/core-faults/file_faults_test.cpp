@@ -54,7 +54,7 @@ FileOps failing(Step step) {
             };
             break;
         case Step::Write:
-            ops.write = [](std::FILE*, const std::string&, std::string& reason) {
+            ops.write = [](std::FILE*, std::string_view, std::string& reason) {
                 reason = kInjected;
                 return false;
             };

@@ -57,7 +57,7 @@ FileOps failing(const std::string& step, const std::string& reason) {
             return nullptr;
         };
     if (step == "write")
-        ops.write = [reason](std::FILE*, const std::string&, std::string& r) { r = reason; return false; };
+        ops.write = [reason](std::FILE*, std::string_view, std::string& r) { r = reason; return false; };
     if (step == "flush")
         ops.flush = [reason](std::FILE*, std::string& r) { r = reason; return false; };
     if (step == "close")
@@ -125,6 +125,81 @@ TEST_F(FileOpsTest, WriteWholeFileClosesTheFileWhateverStepFails) {
         EXPECT_EQ(reason, "broken");
         EXPECT_EQ(closes, 1);
     }
+}
+
+// A large output streamed as a writer produces it (many short rows) reaches the table's
+// write step in pieces no larger than the stream's buffer: memory stays bounded whatever
+// the output's size.
+TEST_F(FileOpsTest, StreamedOutputReachesTheTableInBoundedPieces) {
+    FileOps ops = StdioFileOps();
+    const FileOps real = StdioFileOps();
+    std::size_t largest = 0, total = 0, pieces = 0;
+    ops.write = [&](std::FILE* f, std::string_view bytes, std::string& r) {
+        largest = std::max(largest, bytes.size());
+        total += bytes.size();
+        ++pieces;
+        return real.write(f, bytes, r);
+    };
+    const std::string row = "UA1AAA,12,14025,CW,2026-05-16,1201,UA2BBB,002,OK,\n";
+    const std::size_t rows = 200000;  // about 10 MB
+    put("verdicts.csv", "earlier\n");
+    const std::string got = ReplaceFileStreaming(ops, pathOf("verdicts.csv"), [&](std::ostream& out) {
+        for (std::size_t i = 0; i < rows; ++i) out << row;
+        out << std::string(200000, 'z');  // one piece larger than the buffer goes straight through
+    });
+    EXPECT_EQ(got, "");
+    EXPECT_EQ(total, row.size() * rows + 200000);
+    EXPECT_GT(pieces, 100u);
+    EXPECT_LE(largest, 200000u);
+    const std::string written = contentOf("verdicts.csv");
+    ASSERT_EQ(written.size(), total);
+    EXPECT_EQ(written.compare(0, row.size(), row), 0);
+    EXPECT_EQ(written.back(), 'z');
+    EXPECT_EQ(entries(), std::vector<std::string>{"verdicts.csv"});
+}
+
+TEST_F(FileOpsTest, StreamedOutputWithEveryStepFailingKeepsTheEarlierFile) {
+    for (const std::string step : {"open", "write", "flush", "close", "rename"}) {
+        SCOPED_TRACE(step);
+        put("results.csv", "earlier\n");
+        int rowsAfterFailure = 0;
+        const std::string got =
+            ReplaceFileStreaming(failing(step, "Disk full"), pathOf("results.csv"), [&](std::ostream& out) {
+                for (int i = 0; i < 20000; ++i) {
+                    out << "row " << i << "\n";
+                    if (!out) ++rowsAfterFailure;  // a failed stream takes the rest quietly
+                }
+            });
+        EXPECT_EQ(got, "Disk full");
+        EXPECT_EQ(contentOf("results.csv"), "earlier\n");
+        EXPECT_EQ(entries(), std::vector<std::string>{"results.csv"}) << "temporary file left behind";
+        if (step == "write") {
+            EXPECT_GT(rowsAfterFailure, 0);
+        }
+    }
+}
+
+TEST_F(FileOpsTest, AReplacementNotCommittedLeavesNothing) {
+    put("report.txt", "earlier\n");
+    {
+        FileReplacement file(StdioFileOps(), pathOf("report.txt"));
+        ASSERT_TRUE(file.open());
+        EXPECT_TRUE(file.write("half of it"));
+        EXPECT_EQ(entries().size(), 2u);
+    }  // the run ended before the output was whole
+    EXPECT_EQ(contentOf("report.txt"), "earlier\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"report.txt"});
+}
+
+// A file another library fills by its name (SQLite): made and put in place by the table.
+TEST_F(FileOpsTest, AReplacementFilledByNameIsPutInPlaceWhole) {
+    FileReplacement file(StdioFileOps(), pathOf("contest.db"));
+    ASSERT_TRUE(file.open());
+    ASSERT_TRUE(file.closeTemporary());
+    std::ofstream(file.temporaryPath(), std::ios::binary | std::ios::app) << "filled by name";
+    EXPECT_EQ(file.commit(), "");
+    EXPECT_EQ(contentOf("contest.db"), "filled by name");
+    EXPECT_EQ(entries(), std::vector<std::string>{"contest.db"});
 }
 
 TEST_F(FileOpsTest, ReadWholeFileIsBinaryAndFailsOnAReadError) {

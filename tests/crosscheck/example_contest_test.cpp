@@ -4,7 +4,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <set>
+#include <string_view>
 
 #include "crosscheck_test_support.h"
 
@@ -151,6 +153,77 @@ TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
                   std::string::npos)
             << file;
         EXPECT_NE(page.find(std::string("href=\"reports/") + file + "\">" + call + "<"), std::string::npos) << file;
+    }
+}
+
+// Every log is read and every output (the --sqlite file too) made and put in place through
+// the run's one file table.
+TEST(ExampleContest, EveryFileGoesThroughTheFileTable) {
+    const std::string out = freshDir("table");
+    const FileOps real = StdioFileOps();
+    FileOps ops = real;
+    std::set<std::string> read, placed;
+    ops.open = [&](const std::string& path, const char* mode, std::string& r) {
+        if (mode[0] == 'r') read.insert(fs::path(path).filename().string());
+        return real.open(path, mode, r);
+    };
+    ops.rename = [&](const std::string& from, const std::string& to, std::string& r) {
+        placed.insert(fs::relative(to, out).generic_string());
+        return real.rename(from, to, r);
+    };
+    RunOptions o = exampleOptions(out);
+    o.files = &ops;
+#ifdef VELMOR_HAVE_SQLITE
+    o.sqlitePath = out + "/contest.db";
+#endif
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o), kExitSkipped);
+    EXPECT_EQ(placed, filesUnder(out));
+    EXPECT_EQ(placed.count("reports/UA2BBB.txt"), 1u);
+    EXPECT_EQ(read, (std::set<std::string>{"notes.log", "ua1aaa.cbr", "ua2bbb.log", "ua3ccc.cbr", "ua4ddd.cbr",
+                                           "ua4ddf.cbr", "ua5eee-2.cbr", "ua5eee.cbr"}));
+}
+
+// One step of the file table failing for the outputs: status 3 with the reason, and the
+// outputs of an earlier run stay as they were, with no temporary file beside them.
+TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
+    const std::string out = freshDir("faults");
+    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out)), kExitSkipped);
+    const std::set<std::string> names = filesUnder(out);
+    std::map<std::string, std::string> earlier;
+    for (const std::string& name : names) earlier[name] = readFile(out + "/" + name);
+
+    const FileOps real = StdioFileOps();
+    const std::string injected = "injected failure";
+    for (const std::string step : {"open", "write", "flush", "close", "rename"}) {
+        SCOPED_TRACE(step);
+        FileOps ops = real;
+        if (step == "open")
+            ops.open = [&](const std::string& path, const char* mode, std::string& r) -> std::FILE* {
+                if (mode[0] == 'r') return real.open(path, mode, r);
+                r = injected;
+                return nullptr;
+            };
+        if (step == "write")
+            ops.write = [&](std::FILE*, std::string_view, std::string& r) { r = injected; return false; };
+        if (step == "flush") ops.flush = [&](std::FILE*, std::string& r) { r = injected; return false; };
+        if (step == "close")
+            ops.close = [&](std::FILE* f, std::string& r) {
+                std::string ignored;
+                real.close(f, ignored);
+                r = injected;
+                return false;
+            };
+        if (step == "rename")
+            ops.rename = [&](const std::string&, const std::string&, std::string& r) { r = injected; return false; };
+        RunOptions o = exampleOptions(out);
+        o.files = &ops;
+        std::string messages;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitFailed);
+        EXPECT_NE(messages.find("crosscheck: error: cannot write " + out + "/verdicts.csv: " + injected),
+                  std::string::npos)
+            << messages;
+        EXPECT_EQ(filesUnder(out), names);
+        for (const std::string& name : names) EXPECT_EQ(readFile(out + "/" + name), earlier[name]) << name;
     }
 }
 

@@ -13,7 +13,7 @@ int runCheck(const std::vector<std::string>& files) {
     int status = check::kClean;
     for (const std::string& name : files) {
         std::string reason;
-        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrilloFile(name, &reason);
+        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrilloFile(name, &reason, fileOps());
         if (!file) {
             report(name + ": error: cannot read: " + reason);
             status = std::max(status, int(check::kUnreadable));

@@ -1,3 +1,4 @@
+// The program's contact with its surroundings: messages, files, the terminal's encoding.
 #include "console.h"
 
 #include <array>
@@ -52,17 +53,17 @@ void appendUtf8(std::string& out, char32_t c) {
 
 int lastPercent = -1;
 
+}  // namespace
+
 // Windows' rename refuses an existing target: the Windows build puts a finished file in
 // place with the Win32 steps that Stats.dll and Orvin.exe use too.
-const FileOps& outputFileOps() {
+const FileOps& fileOps() {
 #ifdef _WIN32
     return win32::Win32FileOps();
 #else
     return StdioFileOps();
 #endif
 }
-
-}  // namespace
 
 void report(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stderr);
@@ -71,7 +72,7 @@ void report(const std::string& line) {
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-    std::optional<std::string> content = ReadWholeFile(StdioFileOps(), path, reason);
+    std::optional<std::string> content = ReadWholeFile(fileOps(), path, reason);
     if (!content) return false;
     bytes += *content;
     return true;
@@ -82,7 +83,7 @@ bool writeOutput(const std::string& path, const std::string& bytes) {
         writeStdout(bytes);
         return true;
     }
-    const std::string reason = ReplaceFileSafely(outputFileOps(), path, bytes);
+    const std::string reason = ReplaceFileSafely(fileOps(), path, bytes);
     if (!reason.empty()) {
         report(path + ": error: cannot write: " + reason);
         return false;

@@ -4,7 +4,13 @@
 #include <cstddef>
 #include <string>
 
+#include "services/file_ops.h"
+
 namespace velmor::cli {
+
+// The file table of this platform: the C library's, on Windows the Win32 steps that
+// Stats.dll and Orvin.exe use too. Every file the program reads or writes goes through it.
+const FileOps& fileOps();
 
 // One line to standard error.
 void report(const std::string& line);

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/file_ops.h"
+
 namespace velmor::cabrillo_reader {
 
 // A QSO line as the plug-in writes it; the fields are separated by one or more blanks
@@ -81,9 +83,10 @@ struct File {
 // lines) and each line into tag, value and, for QSO lines, fields. Never fails.
 File readCabrillo(std::string_view bytes);
 
-// Reads `path` ("-" is standard input) whole and splits it. nullopt when the file cannot
-// be read; then `reason` (if given) says why.
-std::optional<File> readCabrilloFile(const std::string& path, std::string* reason = nullptr);
+// Reads `path` ("-" is standard input) whole, through ReadWholeFile on `ops`, and splits
+// it. nullopt when the file cannot be read; then `reason` (if given) says why.
+std::optional<File> readCabrilloFile(const std::string& path, std::string* reason = nullptr,
+                                     const FileOps& ops = StdioFileOps());
 
 // One QSO line's fields, typed.
 struct Qso {

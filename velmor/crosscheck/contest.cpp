@@ -31,13 +31,13 @@ std::string tagValue(const cr::File& file, std::string_view tag) {
     return line ? line->value : std::string();
 }
 
-std::optional<std::string> readWholeFile(const std::string& path, std::string& reason) {
+std::optional<std::string> readWholeFile(const FileOps& ops, const std::string& path, std::string& reason) {
     std::error_code ec;
     if (fs::is_directory(fs::u8path(path), ec)) {
         reason = "a folder, not a file";
         return std::nullopt;
     }
-    return ReadWholeFile(StdioFileOps(), path, reason);
+    return ReadWholeFile(ops, path, reason);
 }
 
 }  // namespace
@@ -132,10 +132,10 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
     return true;
 }
 
-bool Contest::addPath(const std::string& path) {
+bool Contest::addPath(const std::string& path, const FileOps& ops) {
     std::string reason;
     bool ok = false;
-    if (auto bytes = readWholeFile(path, reason)) ok = addFile(path, *bytes, reason);
+    if (auto bytes = readWholeFile(ops, path, reason)) ok = addFile(path, *bytes, reason);
     if (!ok) unreadable_.push_back({files_++, SkippedFile{path, reason}});
     return ok;
 }

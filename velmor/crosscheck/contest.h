@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "crosscheck/engine.h"
+#include "services/file_ops.h"
 
 namespace velmor::crosscheck {
 
@@ -44,8 +45,9 @@ public:
     // is the CALLSIGN line; the category the CATEGORY line if it has a value, else the
     // values of CATEGORY-OPERATOR, CATEGORY-BAND and CATEGORY-MODE joined by blanks.
     bool addFile(const std::string& fileName, std::string_view bytes, std::string& reason);
-    // Reads `path` and adds it; an unreadable file is kept with its reason for skipped().
-    bool addPath(const std::string& path);
+    // Reads `path` through `ops` and adds it; an unreadable file is kept with its reason for
+    // skipped().
+    bool addPath(const std::string& path, const FileOps& ops = StdioFileOps());
     std::size_t unreadableCount() const { return unreadable_.size(); }
     // Applies the rules; after this the results below are final.
     void run() { engine.run(); }

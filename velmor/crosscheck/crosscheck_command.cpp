@@ -9,7 +9,7 @@
 
 namespace velmor::crosscheck {
 
-void addCommand(CLI::App& app, std::function<int()>& run) {
+void addCommand(CLI::App& app, std::function<int()>& run, const FileOps& files) {
     CLI::App* cmd = app.add_subcommand(
         "crosscheck",
         "Cross-check every entrant's log against the others (the contest committee's check): "
@@ -17,6 +17,7 @@ void addCommand(CLI::App& app, std::function<int()>& run) {
         "Exit status 0 when every file was read, 1 when some were left out (the outputs are still "
         "written), 2 on a usage error, 3 when an output could not be written.");
     auto options = std::make_shared<RunOptions>();
+    options->files = &files;
     cmd->add_option("LOG", options->logs,
                     "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it")
         ->required();

@@ -5,10 +5,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include "services/file_ops.h"
+
 namespace velmor::crosscheck {
 
 // Adds "crosscheck" to `app`. When the user chooses it, `run` is set to the function that
-// does the work and returns the process's exit status.
-void addCommand(CLI::App& app, std::function<int()>& run);
+// does the work, with every file through `files`, and returns the process's exit status.
+void addCommand(CLI::App& app, std::function<int()>& run, const FileOps& files);
 
 }  // namespace velmor::crosscheck

@@ -2,7 +2,6 @@
 #include "crosscheck/crosscheck_run.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <system_error>
 
@@ -22,28 +21,6 @@ bool digits(std::string_view s, std::size_t from, std::size_t n, int& value) {
         value = value * 10 + (s[i] - '0');
     }
     return true;
-}
-
-// Writes `name` through a temporary file beside it, put in place only when whole: a failed
-// run never leaves a cut-off output. Returns an empty string or the reason of the failure.
-std::string writeOutput(const fs::path& name, const std::function<void(std::ostream&)>& write) {
-    fs::path tmp = name;
-    tmp += ".tmp";
-    std::string error;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create " + tmp.u8string();
-        write(out);
-        out.flush();
-        if (!out) error = "cannot write " + tmp.u8string();
-    }
-    std::error_code ec;
-    if (error.empty()) {
-        fs::rename(tmp, name, ec);
-        if (ec) error = "cannot put " + name.u8string() + " in place: " + ec.message();
-    }
-    if (!error.empty()) fs::remove(tmp, ec);
-    return error;
 }
 
 }  // namespace
@@ -85,7 +62,8 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         return kExitUsage;
     }
     if (!options.sqlitePath.empty() && !sqliteAvailable()) {
-        err << "crosscheck: error: --sqlite: " << writeSqlite(Contest(rules), options.sqlitePath) << "\n";
+        err << "crosscheck: error: --sqlite: " << writeSqlite(Contest(rules), options.sqlitePath, *options.files)
+            << "\n";
         return kExitUsage;
     }
     std::vector<std::string> files;
@@ -99,8 +77,9 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         return kExitUsage;
     }
 
+    const FileOps& ops = *options.files;
     Contest contest(rules);
-    for (const std::string& path : files) contest.addPath(path);
+    for (const std::string& path : files) contest.addPath(path, ops);
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
@@ -113,9 +92,10 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         return kExitFailed;
     }
     std::vector<std::string> errors;
-    auto put = [&errors](const fs::path& name, const std::function<void(std::ostream&)>& write) {
-        std::string e = writeOutput(name, write);
-        if (!e.empty()) errors.push_back(std::move(e));
+    auto put = [&](const fs::path& name, const std::function<void(std::ostream&)>& write) {
+        const std::string path = name.u8string();
+        const std::string e = ReplaceFileStreaming(ops, path, write);
+        if (!e.empty()) errors.push_back("cannot write " + path + ": " + e);
     };
     put(dir / "verdicts.csv", [&](std::ostream& o) { writeVerdictsCsv(contest, o); });
     put(dir / "results.csv", [&](std::ostream& o) { writeResultsCsv(contest, o); });
@@ -125,7 +105,7 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         put(dir / "reports" / fs::u8path(reportNames[log]), [&](std::ostream& o) { writeReport(contest, log, o); });
     put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });
     if (!options.sqlitePath.empty()) {
-        std::string e = writeSqlite(contest, options.sqlitePath);
+        std::string e = writeSqlite(contest, options.sqlitePath, ops);
         if (!e.empty()) errors.push_back(options.sqlitePath + ": " + e);
     }
     for (const std::string& e : errors) err << "crosscheck: error: " << e << "\n";

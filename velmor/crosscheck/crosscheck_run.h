@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/file_ops.h"
+
 namespace velmor::crosscheck {
 
 struct RunOptions {
@@ -16,6 +18,9 @@ struct RunOptions {
     std::int32_t toleranceMinutes = 5;
     std::string periodStart, periodEnd;  // "2026-05-16T12:00"; both empty: no period
     std::string sqlitePath;              // empty: no database
+    // Every file read and written goes through this table (the program hands in its
+    // platform's; tests a table with faults).
+    const FileOps* files = &StdioFileOps();
 };
 
 // Exit statuses of the command.
@@ -28,7 +33,7 @@ inline constexpr int kExitFailed = 3;      // an output could not be written
 std::optional<std::int64_t> parsePeriodTime(std::string_view text);
 
 // Runs the cross-check; messages (files left out, failures, the summary line) go to
-// `err`. Every output is written to a temporary file first and put in place when whole.
+// `err`. Every output is streamed through a FileReplacement: put in place only when whole.
 int runCrosscheck(const RunOptions& options, std::ostream& err);
 
 }  // namespace velmor::crosscheck
