@@ -43,7 +43,7 @@ std::set<std::string> filesUnder(const fs::path& dir) {
 TEST(ExampleContest, OutputsMatchTheExpectedFilesByteForByte) {
     const std::string out = freshDir("example");
     std::string messages;
-    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out), &messages), kExitSkipped) << messages;
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out), &messages), RunOutcome::FilesLeftOut) << messages;
     EXPECT_NE(messages.find("examples/crosscheck/notes.log: left out: no START-OF-LOG line"), std::string::npos)
         << messages;
 
@@ -108,7 +108,7 @@ TEST(ExampleContest, UsageErrorsWriteNothing) {
         o.periodStart = c.start;
         o.periodEnd = c.end;
         std::string messages;
-        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitUsage) << c.what;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::UsageError) << c.what;
         EXPECT_NE(messages.find("error"), std::string::npos) << c.what;
         EXPECT_FALSE(fs::exists(out)) << c.what;
     }
@@ -119,7 +119,7 @@ TEST(ExampleContest, AnOutputFolderThatCannotBeMadeIsAFailureNotSuccess) {
     writeFile(dir + "/out", "a file where the folder should go");
     RunOptions o = exampleOptions(dir + "/out");
     std::string messages;
-    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitFailed);
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
     EXPECT_NE(messages.find("cannot create"), std::string::npos) << messages;
 }
 
@@ -144,7 +144,7 @@ TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
     RunOptions o;
     o.logs = {"."};
     o.outDir = "out";
-    ASSERT_EQ(runIn(dir, o), kExitOk);
+    ASSERT_EQ(runIn(dir, o), RunOutcome::AllRead);
     const std::pair<const char*, const char*> reports[] = {
         {"UA1AAA_P.txt", "UA1AAA/P"}, {"UA1AAA_P-2.txt", "UA1AAA_P"}, {"ua1aaa_p-3.txt", "ua1aaa_p"}};
     const std::string page = readFile(dir + "/out/results.html");
@@ -176,7 +176,7 @@ TEST(ExampleContest, EveryFileGoesThroughTheFileTable) {
 #ifdef VELMOR_HAVE_SQLITE
     o.sqlitePath = out + "/contest.db";
 #endif
-    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o), kExitSkipped);
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o), RunOutcome::FilesLeftOut);
     EXPECT_EQ(placed, filesUnder(out));
     EXPECT_EQ(placed.count("reports/UA2BBB.txt"), 1u);
     EXPECT_EQ(read, (std::set<std::string>{"notes.log", "ua1aaa.cbr", "ua2bbb.log", "ua3ccc.cbr", "ua4ddd.cbr",
@@ -187,7 +187,7 @@ TEST(ExampleContest, EveryFileGoesThroughTheFileTable) {
 // outputs of an earlier run stay as they were, with no temporary file beside them.
 TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
     const std::string out = freshDir("faults");
-    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out)), kExitSkipped);
+    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out)), RunOutcome::FilesLeftOut);
     const std::set<std::string> names = filesUnder(out);
     std::map<std::string, std::string> earlier;
     for (const std::string& name : names) earlier[name] = readFile(out + "/" + name);
@@ -218,7 +218,7 @@ TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
         RunOptions o = exampleOptions(out);
         o.files = &ops;
         std::string messages;
-        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitFailed);
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
         EXPECT_NE(messages.find("crosscheck: error: cannot write " + out + "/verdicts.csv: " + injected),
                   std::string::npos)
             << messages;

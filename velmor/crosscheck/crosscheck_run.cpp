@@ -38,33 +38,33 @@ std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
     return minutesSinceEpoch(y, mo, d, h, mi);
 }
 
-int runCrosscheck(const RunOptions& options, std::ostream& err) {
+RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     Options rules;
     rules.toleranceMinutes = options.toleranceMinutes;
     if (options.toleranceMinutes < 0) {
         err << "crosscheck: error: --tolerance must be 0 or more minutes\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
     if (!options.periodStart.empty() || !options.periodEnd.empty()) {
         rules.periodStart = parsePeriodTime(options.periodStart);
         rules.periodEnd = parsePeriodTime(options.periodEnd);
         if (!rules.periodStart || !rules.periodEnd) {
             err << "crosscheck: error: --period takes two UTC times written like 2026-05-16T12:00\n";
-            return kExitUsage;
+            return RunOutcome::UsageError;
         }
         if (*rules.periodEnd <= *rules.periodStart) {
             err << "crosscheck: error: --period: END must be later than START\n";
-            return kExitUsage;
+            return RunOutcome::UsageError;
         }
     }
     if (options.outDir.empty()) {
         err << "crosscheck: error: -o OUTDIR is required\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
     if (!options.sqlitePath.empty() && !sqliteAvailable()) {
         err << "crosscheck: error: --sqlite: " << writeSqlite(Contest(rules), options.sqlitePath, *options.files)
             << "\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
     std::vector<std::string> files;
     for (const std::string& arg : options.logs) {
@@ -74,7 +74,7 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
     }
     if (files.empty()) {
         err << "crosscheck: error: no log files given\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
 
     const FileOps& ops = *options.files;
@@ -89,7 +89,7 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
     fs::create_directories(dir / "reports", ec);
     if (ec) {
         err << "crosscheck: error: cannot create " << (dir / "reports").u8string() << ": " << ec.message() << "\n";
-        return kExitFailed;
+        return RunOutcome::OutputFailed;
     }
     std::vector<std::string> errors;
     auto put = [&](const fs::path& name, const std::function<void(std::ostream&)>& write) {
@@ -109,11 +109,11 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         if (!e.empty()) errors.push_back(options.sqlitePath + ": " + e);
     }
     for (const std::string& e : errors) err << "crosscheck: error: " << e << "\n";
-    if (!errors.empty()) return kExitFailed;
+    if (!errors.empty()) return RunOutcome::OutputFailed;
 
     err << "crosscheck: " << contest.engine.countedLogsByCall().size() << " logs, " << contest.engine.qsoCount()
         << " QSO lines read, " << skipped.size() << " files left out; results in " << options.outDir << "\n";
-    return contest.unreadableCount() ? kExitSkipped : kExitOk;
+    return contest.unreadableCount() ? RunOutcome::FilesLeftOut : RunOutcome::AllRead;
 }
 
 }  // namespace velmor::crosscheck
