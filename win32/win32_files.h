@@ -9,8 +9,18 @@
 
 namespace velmor::win32 {
 
-// The C library's steps, except rename: MoveFileExA with MOVEFILE_REPLACE_EXISTING (the C
-// library's rename refuses an existing target on Windows), after the read-only refusal.
+// The Win32 steps where the C library's would not hold on Windows; the rest are the C
+// library's (fopen, fwrite, fflush, fclose, fread, remove):
+//
+//   | step   | Win32                                                                        |
+//   |--------|------------------------------------------------------------------------------|
+//   | create | CreateFileA CREATE_NEW: fails on any existing name, a link's included, so it  |
+//   |        | never opens what a link points to                                            |
+//   | rename | read-only refusal, then MoveFileExA with MOVEFILE_REPLACE_EXISTING (the C     |
+//   |        | library's rename refuses an existing target on Windows)                       |
+//   | kind   | a device name (CON, NUL, COM1.txt, "\\.\..."), else GetFileAttributesA:       |
+//   |        | a reparse point is a link, a directory a folder                               |
+//   | random | RtlGenRandom (advapi32)                                                      |
 const FileOps& Win32FileOps();
 
 // The system's text for an error code (FormatMessageA), without the trailing line end;

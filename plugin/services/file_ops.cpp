@@ -1,16 +1,169 @@
 // The portable file helpers, the streaming writer and the C library's table of file operations.
+#ifdef _WIN32
+#define _CRT_RAND_S  // rand_s, the C library's interface to the system's random source
+#endif
 #include "services/file_ops.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#if defined(__linux__)
+#include <sys/random.h>
+#endif
+#endif
+
+#include "services/file_name.h"
+
 namespace velmor {
 namespace {
 
+// The longest file name the file systems we write to take (NAME_MAX, and NTFS's limit).
+constexpr std::size_t kLongestName = 255;
+// How often open() draws a new temporary name when the drawn one is taken.
+constexpr int kNameDraws = 16;
+
 std::string orFallback(std::string reason, const char* fallback) {
     return reason.empty() ? std::string(fallback) : reason;
+}
+
+#ifndef _WIN32
+
+FileKind kindOfMode(mode_t mode) {
+    if (S_ISREG(mode)) return FileKind::Regular;
+    if (S_ISLNK(mode)) return FileKind::Link;
+    if (S_ISDIR(mode)) return FileKind::Folder;
+    if (S_ISFIFO(mode)) return FileKind::Fifo;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
+    return FileKind::Other;
+}
+
+std::FILE* createExclusively(const std::string& path, std::string& reason) {
+    errno = 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        reason = SystemReason(errno, "cannot create the file");
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "wb");
+    if (f == nullptr) {
+        reason = SystemReason(errno, "cannot create the file");
+        ::close(fd);
+    }
+    return f;
+}
+
+std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
+    struct stat st {};
+    errno = 0;
+    if (::lstat(path.c_str(), &st) == 0) return kindOfMode(st.st_mode);
+    if (errno == ENOENT) return FileKind::Missing;
+    reason = SystemReason(errno, "cannot examine the name");
+    return std::nullopt;
+}
+
+bool randomBits(std::uint64_t& value, std::string& reason) {
+    unsigned char* out = reinterpret_cast<unsigned char*>(&value);
+    std::size_t got = 0;
+#if defined(__linux__)
+    while (got < sizeof value) {
+        const ssize_t n = ::getrandom(out + got, sizeof value - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+#endif
+    if (got < sizeof value) {
+        got = 0;
+        const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
+        while (fd >= 0 && got < sizeof value) {
+            const ssize_t n = ::read(fd, out + got, sizeof value - got);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        if (fd >= 0) ::close(fd);
+    }
+    if (got == sizeof value) return true;
+    reason = SystemReason(errno, "no random source");
+    return false;
+}
+
+#else  // the C library of Windows: what it offers without Win32 calls
+
+FileKind kindOfMode(unsigned short mode) {
+    switch (mode & _S_IFMT) {
+        case _S_IFREG: return FileKind::Regular;
+        case _S_IFDIR: return FileKind::Folder;
+        case _S_IFCHR: return FileKind::Device;
+        case _S_IFIFO: return FileKind::Fifo;
+        default: return FileKind::Other;
+    }
+}
+
+std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
+    const std::size_t slash = path.find_last_of("/\\");
+    if (isReservedDeviceName(slash == std::string::npos ? path : path.substr(slash + 1))) return FileKind::Device;
+    struct _stat st {};
+    errno = 0;
+    if (::_stat(path.c_str(), &st) == 0) return kindOfMode(st.st_mode);
+    if (errno == ENOENT) return FileKind::Missing;
+    reason = SystemReason(errno, "cannot examine the name");
+    return std::nullopt;
+}
+
+std::FILE* createExclusively(const std::string& path, std::string& reason) {
+    errno = 0;
+    // _O_EXCL is CreateFile's CREATE_NEW underneath: nothing with the name is opened.
+    const int fd = ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
+                           _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        reason = SystemReason(errno, "cannot create the file");
+        return nullptr;
+    }
+    std::FILE* f = ::_fdopen(fd, "wb");
+    if (f == nullptr) {
+        reason = SystemReason(errno, "cannot create the file");
+        ::_close(fd);
+    }
+    return f;
+}
+
+bool randomBits(std::uint64_t& value, std::string& reason) {
+    unsigned int high = 0, low = 0;
+    if (rand_s(&high) != 0 || rand_s(&low) != 0) {
+        reason = "no random source";
+        return false;
+    }
+    value = (std::uint64_t{high} << 32) | low;
+    return true;
+}
+
+#endif
+
+// The temporary name for `target` with the random `bits`: beside the target, in its folder.
+std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex(16, '0');
+    for (int i = 15; i >= 0; --i, bits >>= 4) hex[static_cast<std::size_t>(i)] = kHex[bits & 0xF];
+#ifdef _WIN32
+    const std::size_t slash = target.find_last_of("/\\");
+#else
+    const std::size_t slash = target.find_last_of('/');
+#endif
+    const std::size_t leafStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::string suffix = "." + hex + ".tmp";
+    if (target.size() - leafStart + suffix.size() <= kLongestName) return target + suffix;
+    return target.substr(0, leafStart) + "velmor" + suffix;
 }
 
 }  // namespace
@@ -23,7 +176,18 @@ std::string SystemReason(int err, const char* fallback) {
     return fallback;
 }
 
-std::string TemporaryName(const std::string& path) { return path + ".tmp"; }
+std::string_view KindName(FileKind kind) {
+    switch (kind) {
+        case FileKind::Missing: return "missing";
+        case FileKind::Regular: return "a regular file";
+        case FileKind::Link: return "a symbolic link";
+        case FileKind::Folder: return "a folder";
+        case FileKind::Fifo: return "a FIFO";
+        case FileKind::Device: return "a device";
+        case FileKind::Other: break;
+    }
+    return "not a regular file";
+}
 
 const FileOps& StdioFileOps() {
     static const FileOps ops{
@@ -33,6 +197,7 @@ const FileOps& StdioFileOps() {
             if (f == nullptr) reason = SystemReason(errno, "cannot open");
             return f;
         },
+        createExclusively,
         [](std::FILE* f, std::string_view bytes, std::string& reason) {
             if (bytes.empty()) return true;
             errno = 0;
@@ -66,6 +231,8 @@ const FileOps& StdioFileOps() {
             while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
             return std::ferror(f) == 0;
         },
+        kindOf,
+        randomBits,
     };
     return ops;
 }
@@ -113,16 +280,34 @@ void FileReplacement::discard() {
     }
 }
 
+bool FileReplacement::targetAcceptable() {
+    std::string why;
+    const std::optional<FileKind> kind = ops_.kind(target_, why);
+    if (!kind) return fail(orFallback(why, "cannot examine the output's name"));
+    if (*kind == FileKind::Missing || *kind == FileKind::Regular) return true;
+    return fail(std::string(KindName(*kind)) + ": an output replaces only a regular file");
+}
+
 bool FileReplacement::open() {
     if (!ok()) return false;
     if (created_) return true;
-    const std::string temp = TemporaryName(target_);
-    std::string why;
-    file_ = ops_.open(temp, "wb", why);
-    if (file_ == nullptr) return fail(orFallback(why, "cannot create the temporary file"));
-    temp_ = temp;
-    created_ = true;
-    return true;
+    if (!targetAcceptable()) return false;
+    for (int draw = 0; draw < kNameDraws; ++draw) {
+        std::uint64_t bits = 0;
+        std::string why;
+        if (!ops_.random(bits, why)) return fail(orFallback(why, "no random source"));
+        const std::string candidate = temporaryNameFor(target_, bits);
+        const std::optional<FileKind> kind = ops_.kind(candidate, why);
+        if (!kind) return fail(orFallback(why, "cannot examine the temporary name"));
+        // Taken, by a leftover or by something planted: never touched, another name drawn.
+        if (*kind != FileKind::Missing) continue;
+        file_ = ops_.create(candidate, why);
+        if (file_ == nullptr) return fail(orFallback(why, "cannot create the temporary file"));
+        temp_ = candidate;
+        created_ = true;
+        return true;
+    }
+    return fail("no free temporary name beside the output");
 }
 
 bool FileReplacement::write(std::string_view bytes) {
@@ -152,7 +337,7 @@ std::string FileReplacement::commit() {
         fail("the file is not open");
         return reason_;
     }
-    if (!closeTemporary()) return reason_;
+    if (!closeTemporary() || !targetAcceptable()) return reason_;
     std::string why;
     if (!ops_.rename(temp_, target_, why)) {
         fail(orFallback(why, "could not replace the file"));

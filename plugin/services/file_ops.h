@@ -1,6 +1,7 @@
 // Files through one table of OS steps: whole-file reads, safe replacement and a streaming writer.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -11,22 +12,31 @@
 
 namespace velmor {
 
+// What a name in a folder is, seen without following a symbolic link at its end.
+enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
+
 // The operating-system steps the file helpers take, one entry each. The helpers call
 // nothing else, so a test can hand in a table with any one step failing and see that the
 // helper cleans up and reports it (the way SQLite routes its OS calls through one table).
 // Every step that fails puts the system's reason, never empty, into `reason`.
 //
-//   | step   | stdio implementation        | Win32 implementation (win32/win32_files)   |
-//   |--------|-----------------------------|--------------------------------------------|
-//   | open   | fopen                       | fopen                                      |
-//   | write  | fwrite                      | fwrite                                     |
-//   | flush  | fflush                      | fflush                                     |
-//   | close  | fclose                      | fclose                                     |
-//   | rename | rename                      | read-only refusal, then MoveFileExA        |
-//   | remove | remove                      | remove                                     |
-//   | read   | fread to the end            | fread to the end                           |
+//   | step   | stdio implementation (POSIX)           | Win32 implementation (win32/win32_files)  |
+//   |--------|----------------------------------------|-------------------------------------------|
+//   | open   | fopen                                  | fopen                                     |
+//   | create | open O_CREAT|O_EXCL|O_NOFOLLOW         | CreateFileA CREATE_NEW                    |
+//   | write  | fwrite                                 | fwrite                                    |
+//   | flush  | fflush                                 | fflush                                    |
+//   | close  | fclose                                 | fclose                                    |
+//   | rename | rename                                 | read-only refusal, then MoveFileExA       |
+//   | remove | remove                                 | remove                                    |
+//   | read   | fread to the end                       | fread to the end                          |
+//   | kind   | lstat                                  | device names, GetFileAttributesA          |
+//   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
 struct FileOps {
     std::function<std::FILE*(const std::string& path, const char* mode, std::string& reason)> open;
+    // A new file for writing, made exclusively: it fails when anything at all has the name
+    // (a file, a folder, a link, dangling or not), so it never writes through a link.
+    std::function<std::FILE*(const std::string& path, std::string& reason)> create;
     std::function<bool(std::FILE* file, std::string_view bytes, std::string& reason)> write;
     std::function<bool(std::FILE* file, std::string& reason)> flush;
     // Always releases the file, also when it fails (the buffered bytes may be lost there).
@@ -37,18 +47,25 @@ struct FileOps {
     std::function<void(const std::string& path)> remove;
     // Everything from the current position to the end; false on a read error.
     std::function<bool(std::FILE* file, std::string& content)> readAll;
+    // What `path` is, without following a link at its end; nullopt (with the reason) when
+    // the system cannot tell (no permission on the folder, a file where a folder should be).
+    std::function<std::optional<FileKind>(const std::string& path, std::string& reason)> kind;
+    // 64 bits from the system's random source, which no one can guess ahead.
+    std::function<bool(std::uint64_t& value, std::string& reason)> random;
 };
 
-// The C library's steps. `rename` is std::rename: on Windows it refuses an existing target,
-// so the Windows programs use Win32FileOps() instead.
+// The C library's steps (POSIX calls where the C library has none). `rename` is
+// std::rename: on Windows it refuses an existing target, so the Windows programs use
+// Win32FileOps() instead.
 const FileOps& StdioFileOps();
 
 // The C library's text for `err` (errno); `fallback` when there is none, so that a failure
 // never comes back as the empty text that means success.
 std::string SystemReason(int err, const char* fallback = "write failed");
 
-// The temporary name a FileReplacement writes first: "<path>.tmp", beside the target.
-std::string TemporaryName(const std::string& path);
+// What a kind is, for messages: "a symbolic link", "a folder", "a FIFO", "a device", "not a
+// regular file" (sockets and the like), "a regular file", "missing".
+std::string_view KindName(FileKind kind);
 
 // Opens `path` with `mode` ("wb" to create or truncate, "ab" to append), writes all of
 // `bytes`, flushes and closes. False with the reason on the first step that fails; the
@@ -57,14 +74,21 @@ bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mod
                     std::string_view bytes, std::string& reason);
 
 // An output written in pieces and put in place of its target only when whole, so that a
-// failed or cut-off run never leaves a partial file:
+// failed or cut-off run never leaves a partial file, and so that no one who can write into
+// the target's folder can make it write anywhere else:
 //
 //   | step     | what it does                                                              |
 //   |----------|---------------------------------------------------------------------------|
-//   | open()   | the temporary file TemporaryName(target) is created                       |
+//   | open()   | the target must be missing or a regular file: a symbolic link (dangling   |
+//   |          | or not), a folder, a FIFO or a device there is refused. A temporary file  |
+//   |          | is created exclusively beside the target, named "<target>.<16 random hex  |
+//   |          | digits>.tmp" (a target name too long for that: "velmor-<hex>.tmp" in its  |
+//   |          | folder); a name already taken draws again, so nothing planted ahead is    |
+//   |          | ever followed or overwritten                                              |
 //   | write()  | the table's write step; after the first failure the rest is dropped and   |
 //   |          | the reason kept                                                           |
-//   | commit() | flush and close, and rename the temporary file over the target            |
+//   | commit() | flush and close, look at the target again (same rule as open) and rename  |
+//   |          | the temporary file over it                                                |
 //
 // A failure at any step, or destruction without commit(), closes and removes the
 // temporary file; an earlier target is then left as it was.
@@ -75,7 +99,7 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
-    // Creates the temporary file; false with reason() set.
+    // Checks the target and creates the temporary file; false with reason() set.
     bool open();
     // Hands `bytes` to the table's write step; false once any step has failed.
     bool write(std::string_view bytes);
@@ -93,6 +117,7 @@ public:
 
 private:
     bool fail(std::string reason);
+    bool targetAcceptable();
     void discard();
 
     FileOps ops_;

@@ -1,5 +1,8 @@
 // The velmor program as an operator runs it: outputs on the bundled sample, exit statuses,
 // messages naming file, line or record and field, and no partial output file.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -7,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -168,6 +172,73 @@ TEST_F(VelmorProgram, InputErrorsNameTheRecordAndFieldAndNoPartialFileIsLeft) {
                     entry.path().filename() == "in.cbr")
             << entry.path();
     EXPECT_EQ(run("score nothing.adi").status, 3);
+}
+
+// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
+std::string whatIs(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    if (S_ISCHR(st.st_mode)) return "device";
+    return "file:" + readFile(path);
+}
+
+// `-o FILE` onto a name someone planted: a link (dangling or not), a folder, a FIFO or a
+// device is refused with status 3 and the reason, and stays as it was; a link at the name
+// the temporary file once had ("FILE.tmp") is never followed.
+TEST_F(VelmorProgram, OutputsReplaceOnlyARegularFile) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& at, const fs::path& victim)> plant;
+        std::string refusal;  // empty: written
+    };
+    const std::string only = ": an output replaces only a regular file";
+    const Case cases[] = {
+        {"link to a file", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at); },
+         "a symbolic link" + only},
+        {"dangling link", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v.string() + ".new", at); },
+         "a symbolic link" + only},
+        {"link at the old temporary name",
+         [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at.string() + ".tmp"); }, ""},
+        {"folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, "a folder" + only},
+        {"FIFO", [](const fs::path& at, const fs::path&) { ::mkfifo(at.c_str(), 0600); }, "a FIFO" + only},
+        // A twin of /dev/null where this process may make one (root); the old writer replaced it.
+        {"device",
+         [](const fs::path& at, const fs::path&) {
+             if (::geteuid() == 0) ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 3));
+         },
+         "a device" + only},
+    };
+    for (const char* sub : {"cabrillo", "body"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(sub) + ": " + c.what);
+            const fs::path at = dir_ / "out.cbr", victim = dir_ / "victim.txt";
+            fs::remove_all(at);
+            fs::remove(at.string() + ".tmp");
+            write("victim.txt", "the victim's own bytes\n");
+            c.plant(at, victim);
+            if (whatIs(at) == "missing" && !c.refusal.empty()) continue;  // no device node without root
+            const std::string before = whatIs(at);
+
+            const Outcome o = run(std::string(sub) + " '" + kSample + "' --call RZ3VLM -o out.cbr");
+
+            EXPECT_EQ(readFile(victim), "the victim's own bytes\n");
+            EXPECT_FALSE(fs::exists(victim.string() + ".new"));
+            if (c.refusal.empty()) {
+                EXPECT_EQ(o.status, 0) << o.err;
+                EXPECT_NE(readFile(at).find("QSO: 14025 CW 2026-05-16 1201 RZ3VLM"), std::string::npos);
+                EXPECT_EQ(whatIs(at.string() + ".tmp"), "link:" + victim.string());
+                continue;
+            }
+            EXPECT_EQ(o.status, 3);
+            EXPECT_EQ(o.err, "out.cbr: error: cannot write: " + c.refusal + "\n");
+            EXPECT_EQ(whatIs(at), before);
+            for (const auto& entry : fs::directory_iterator(dir_))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+        }
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <string_view>
 
@@ -194,12 +195,17 @@ TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
 
     const FileOps real = StdioFileOps();
     const std::string injected = "injected failure";
-    for (const std::string step : {"open", "write", "flush", "close", "rename"}) {
+    for (const std::string step : {"kind", "random", "create", "write", "flush", "close", "rename"}) {
         SCOPED_TRACE(step);
         FileOps ops = real;
-        if (step == "open")
-            ops.open = [&](const std::string& path, const char* mode, std::string& r) -> std::FILE* {
-                if (mode[0] == 'r') return real.open(path, mode, r);
+        if (step == "kind")
+            ops.kind = [&](const std::string&, std::string& r) -> std::optional<FileKind> {
+                r = injected;
+                return std::nullopt;
+            };
+        if (step == "random") ops.random = [&](std::uint64_t&, std::string& r) { r = injected; return false; };
+        if (step == "create")
+            ops.create = [&](const std::string&, std::string& r) -> std::FILE* {
                 r = injected;
                 return nullptr;
             };
@@ -219,9 +225,10 @@ TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
         o.files = &ops;
         std::string messages;
         EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
-        EXPECT_NE(messages.find("crosscheck: error: cannot write " + out + "/verdicts.csv: " + injected),
-                  std::string::npos)
-            << messages;
+        // The first output written, or (when the kind of a name cannot be told) the reports folder.
+        const std::string first = step == "kind" ? "cannot write into " + out + "/reports: "
+                                                 : "cannot write " + out + "/verdicts.csv: ";
+        EXPECT_NE(messages.find("crosscheck: error: " + first + injected + "\n"), std::string::npos) << messages;
         EXPECT_EQ(filesUnder(out), names);
         for (const std::string& name : names) EXPECT_EQ(readFile(out + "/" + name), earlier[name]) << name;
     }

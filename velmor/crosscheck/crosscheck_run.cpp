@@ -91,6 +91,15 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
         err << "crosscheck: error: cannot create " << (dir / "reports").u8string() << ": " << ec.message() << "\n";
         return RunOutcome::OutputFailed;
     }
+    // The reports go into a folder of OUTDIR's own: a link planted there would lead them
+    // anywhere.
+    std::string why;
+    const std::optional<FileKind> reportsKind = ops.kind((dir / "reports").u8string(), why);
+    if (!reportsKind || *reportsKind != FileKind::Folder) {
+        err << "crosscheck: error: cannot write into " << (dir / "reports").u8string() << ": "
+            << (reportsKind ? std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
+        return RunOutcome::OutputFailed;
+    }
     std::vector<std::string> errors;
     auto put = [&](const fs::path& name, const std::function<void(std::ostream&)>& write) {
         const std::string path = name.u8string();
@@ -106,7 +115,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });
     if (!options.sqlitePath.empty()) {
         std::string e = writeSqlite(contest, options.sqlitePath, ops);
-        if (!e.empty()) errors.push_back(options.sqlitePath + ": " + e);
+        if (!e.empty()) errors.push_back("cannot write " + options.sqlitePath + ": " + e);
     }
     for (const std::string& e : errors) err << "crosscheck: error: " << e << "\n";
     if (!errors.empty()) return RunOutcome::OutputFailed;

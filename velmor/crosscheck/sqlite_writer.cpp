@@ -13,9 +13,10 @@ namespace {
 class Database {
 public:
     // An existing file (the empty temporary file made through the file table), opened by
-    // SQLite without creating anything itself.
+    // SQLite without creating anything itself and never through a link put there since.
     explicit Database(const std::string& path) {
-        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) fail();
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK)
+            fail();
     }
     ~Database() {
         for (sqlite3_stmt* s : statements_) sqlite3_finalize(s);
