@@ -1,4 +1,4 @@
-// Win32 steps for the portable file helpers (create, rename, kind, random), and the system's error texts.
+// Win32 steps for the portable file helpers (open, create, rename, kind, random), and the system's error texts.
 #include "win32_files.h"
 
 #include <fcntl.h>
@@ -76,6 +76,36 @@ std::FILE* streamOf(HANDLE handle, int flags, const char* mode, std::string& rea
     return f;
 }
 
+// An existing disk file for reading: a folder, a device or a pipe is refused by what it is.
+std::FILE* openForReading(const std::string& path, std::string& reason) {
+    std::string why;
+    const std::optional<FileKind> kind = kindOf(path, why);
+    if (kind && (*kind == FileKind::Folder || *kind == FileKind::Device)) {
+        reason = NotARegularFile(*kind);
+        return nullptr;
+    }
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = systemMessage(GetLastError());
+        return nullptr;
+    }
+    const DWORD type = GetFileType(h);
+    if (type != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        reason = NotARegularFile(type == FILE_TYPE_PIPE ? FileKind::Fifo
+                                 : type == FILE_TYPE_CHAR ? FileKind::Device
+                                                          : FileKind::Other);
+        return nullptr;
+    }
+    return streamOf(h, _O_RDONLY, "rb", reason);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode, std::string& reason) {
+    if (mode[0] == 'r') return openForReading(path, reason);
+    return StdioFileOps().open(path, mode, reason);
+}
+
 // CREATE_NEW fails on every existing name, a symbolic link's (dangling or not) included.
 std::FILE* createNew(const std::string& path, std::string& reason) {
     const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
@@ -114,6 +144,7 @@ bool randomBits(std::uint64_t& value, std::string& reason) {
 const FileOps& Win32FileOps() {
     static const FileOps ops = [] {
         FileOps o = StdioFileOps();
+        o.open = openFile;
         o.create = createNew;
         o.rename = moveReplace;
         o.kind = kindOf;

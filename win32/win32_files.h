@@ -10,10 +10,12 @@
 namespace velmor::win32 {
 
 // The Win32 steps where the C library's would not hold on Windows; the rest are the C
-// library's (fopen, fwrite, fflush, fclose, fread, remove):
+// library's (fwrite, fflush, fclose, fread, remove, list):
 //
 //   | step   | Win32                                                                        |
 //   |--------|------------------------------------------------------------------------------|
+//   | open   | "rb": CreateFileA OPEN_EXISTING, then GetFileType: only a disk file is read   |
+//   |        | (a console, NUL, COMn, a pipe are refused without reading); "wb", "ab": fopen |
 //   | create | CreateFileA CREATE_NEW: fails on any existing name, a link's included, so it  |
 //   |        | never opens what a link points to                                            |
 //   | rename | read-only refusal, then MoveFileExA with MOVEFILE_REPLACE_EXISTING (the C     |

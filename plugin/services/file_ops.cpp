@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -45,6 +47,45 @@ FileKind kindOfMode(mode_t mode) {
     if (S_ISFIFO(mode)) return FileKind::Fifo;
     if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::Device;
     return FileKind::Other;
+}
+
+// A regular file for reading. O_NONBLOCK keeps the opening of a FIFO from waiting for a
+// writer; once fstat has shown a regular file, the descriptor goes back to blocking reads.
+std::FILE* openForReading(const std::string& path, std::string& reason) {
+    errno = 0;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        struct stat st {};
+        if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+            reason = "a symbolic link whose target does not exist";
+        else
+            reason = SystemReason(err, "cannot open");
+        return nullptr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        reason = SystemReason(errno, "cannot examine the file");
+        ::close(fd);
+        return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        reason = NotARegularFile(kindOfMode(st.st_mode));
+        ::close(fd);
+        return nullptr;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags == -1 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == -1) {
+        reason = SystemReason(errno, "cannot read the file");
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (f == nullptr) {
+        reason = SystemReason(errno, "cannot open");
+        ::close(fd);
+    }
+    return f;
 }
 
 std::FILE* createExclusively(const std::string& path, std::string& reason) {
@@ -121,6 +162,28 @@ std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
     return std::nullopt;
 }
 
+std::FILE* openForReading(const std::string& path, std::string& reason) {
+    std::string why;
+    const std::optional<FileKind> kind = kindOf(path, why);
+    if (kind && *kind != FileKind::Regular && *kind != FileKind::Missing) {
+        reason = NotARegularFile(*kind);
+        return nullptr;
+    }
+    errno = 0;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) {
+        reason = SystemReason(errno, "cannot open");
+        return nullptr;
+    }
+    struct _stat st {};
+    if (::_fstat(::_fileno(f), &st) != 0 || kindOfMode(st.st_mode) != FileKind::Regular) {
+        reason = NotARegularFile(kindOfMode(st.st_mode));
+        std::fclose(f);
+        return nullptr;
+    }
+    return f;
+}
+
 std::FILE* createExclusively(const std::string& path, std::string& reason) {
     errno = 0;
     // _O_EXCL is CreateFile's CREATE_NEW underneath: nothing with the name is opened.
@@ -149,6 +212,16 @@ bool randomBits(std::uint64_t& value, std::string& reason) {
 }
 
 #endif
+
+bool listFolder(const std::string& folder, std::vector<std::string>& names, std::string& reason) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::directory_iterator it(fs::u8path(folder), ec), end;
+    for (; !ec && it != end; it.increment(ec)) names.push_back(it->path().filename().u8string());
+    if (!ec) return true;
+    reason = orFallback(ec.message(), "cannot read the folder");
+    return false;
+}
 
 // The temporary name for `target` with the random `bits`: beside the target, in its folder.
 std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
@@ -189,9 +262,16 @@ std::string_view KindName(FileKind kind) {
     return "not a regular file";
 }
 
+std::string NotARegularFile(FileKind kind) {
+    if (kind == FileKind::Folder) return "a folder, not a file";
+    if (kind == FileKind::Other) return "not a regular file";
+    return std::string(KindName(kind)) + ", not a regular file";
+}
+
 const FileOps& StdioFileOps() {
     static const FileOps ops{
         [](const std::string& path, const char* mode, std::string& reason) -> std::FILE* {
+            if (mode[0] == 'r') return openForReading(path, reason);
             errno = 0;
             std::FILE* f = std::fopen(path.c_str(), mode);
             if (f == nullptr) reason = SystemReason(errno, "cannot open");
@@ -232,6 +312,7 @@ const FileOps& StdioFileOps() {
             return std::ferror(f) == 0;
         },
         kindOf,
+        listFolder,
         randomBits,
     };
     return ops;

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace velmor {
 
@@ -22,7 +23,8 @@ enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 //
 //   | step   | stdio implementation (POSIX)           | Win32 implementation (win32/win32_files)  |
 //   |--------|----------------------------------------|-------------------------------------------|
-//   | open   | fopen                                  | fopen                                     |
+//   | open   | "rb": open O_NONBLOCK, fstat, regular  | "rb": CreateFileA, GetFileType, regular   |
+//   |        | files only; "wb", "ab": fopen          | files only; "wb", "ab": fopen             |
 //   | create | open O_CREAT|O_EXCL|O_NOFOLLOW         | CreateFileA CREATE_NEW                    |
 //   | write  | fwrite                                 | fwrite                                    |
 //   | flush  | fflush                                 | fflush                                    |
@@ -31,8 +33,12 @@ enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 //   | remove | remove                                 | remove                                    |
 //   | read   | fread to the end                       | fread to the end                          |
 //   | kind   | lstat                                  | device names, GetFileAttributesA          |
+//   | list   | std::filesystem::directory_iterator    | std::filesystem::directory_iterator       |
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
 struct FileOps {
+    // "rb": an existing regular file (a link to one is followed); a FIFO, a device, a
+    // socket or a folder is refused with what it is ("a FIFO, not a regular file"), and the
+    // opening never waits for a writer. "wb" creates or truncates, "ab" appends, as fopen.
     std::function<std::FILE*(const std::string& path, const char* mode, std::string& reason)> open;
     // A new file for writing, made exclusively: it fails when anything at all has the name
     // (a file, a folder, a link, dangling or not), so it never writes through a link.
@@ -50,6 +56,9 @@ struct FileOps {
     // What `path` is, without following a link at its end; nullopt (with the reason) when
     // the system cannot tell (no permission on the folder, a file where a folder should be).
     std::function<std::optional<FileKind>(const std::string& path, std::string& reason)> kind;
+    // The names in a folder (not "." and ".."), in no particular order; false when the
+    // folder cannot be read.
+    std::function<bool(const std::string& folder, std::vector<std::string>& names, std::string& reason)> list;
     // 64 bits from the system's random source, which no one can guess ahead.
     std::function<bool(std::uint64_t& value, std::string& reason)> random;
 };
@@ -66,6 +75,9 @@ std::string SystemReason(int err, const char* fallback = "write failed");
 // What a kind is, for messages: "a symbolic link", "a folder", "a FIFO", "a device", "not a
 // regular file" (sockets and the like), "a regular file", "missing".
 std::string_view KindName(FileKind kind);
+// Why a name of this kind is not read as an input: "a FIFO, not a regular file", "a folder,
+// not a file", ...
+std::string NotARegularFile(FileKind kind);
 
 // Opens `path` with `mode` ("wb" to create or truncate, "ab" to append), writes all of
 // `bytes`, flushes and closes. False with the reason on the first step that fails; the
@@ -147,7 +159,8 @@ std::string ReplaceFileSafely(const FileOps& ops, const std::string& path, std::
 std::string ReplaceFileStreaming(const FileOps& ops, const std::string& path,
                                  const std::function<void(std::ostream&)>& write);
 
-// The whole content of `path`, binary; nullopt when it cannot be opened or read.
+// The whole content of the regular file `path`, binary; nullopt when it cannot be opened
+// or read, or is not a regular file.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path);
 // The same, with the reason (never empty) when it fails.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path,

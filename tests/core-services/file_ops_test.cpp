@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -163,11 +165,13 @@ std::string whatIs(const std::string& path) {
     return "file:" + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A device node at `path` where this process may make one (as root, a twin of /dev/null);
-// elsewhere /dev/null itself stands in, which no unprivileged process can replace.
+// A device node at `path` where this process may make one (as root, a twin of /dev/full);
+// for any other user /dev/full itself stands in, which only root could replace. Empty when
+// root cannot make one: a real device is never the target of a test run as root.
 std::string deviceAt(const std::string& path) {
-    if (::geteuid() == 0 && ::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) return path;
-    return "/dev/null";
+    if (::geteuid() != 0) return "/dev/full";
+    if (::mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 7)) == 0) return path;
+    return {};
 }
 
 // An output is put in place only over a regular file or nothing: a link (to a file, to a
@@ -227,6 +231,7 @@ TEST_F(FileOpsTest, AnOutputReplacesOnlyARegularFileOrNothing) {
         const std::string victim = pathOf("victims/victim.txt");
         put("victims/victim.txt", "the victim\n");
         const std::string target = c.plant(pathOf("out.txt"), victim);
+        if (target.empty()) continue;  // no device node could be made
         const std::string before = whatIs(target);
         const std::vector<std::string> namesBefore = entries();
 
@@ -379,6 +384,46 @@ TEST_F(FileOpsTest, AReplacementFilledByNameIsPutInPlaceWhole) {
     EXPECT_EQ(file.commit(), "");
     EXPECT_EQ(contentOf("contest.db"), "filled by name");
     EXPECT_EQ(entries(), std::vector<std::string>{"contest.db"});
+}
+
+// Inputs are regular files only (a link to one is followed); anything else is refused with
+// what it is, without reading from it. A FIFO without a writer is refused at once: the
+// reading runs in a child process under an alarm, so a regression ends the child instead
+// of hanging the tests, and the assertion is on its outcome.
+TEST_F(FileOpsTest, OnlyRegularFilesAreReadAsInputs) {
+    put("log.cbr", "START-OF-LOG: 3.0\r\n");
+    fs::create_symlink(pathOf("log.cbr"), pathOf("link.cbr"));
+    fs::create_symlink(pathOf("missing.cbr"), pathOf("dangling.cbr"));
+    fs::create_directory(pathOf("folder.cbr"));
+    ASSERT_EQ(::mkfifo(pathOf("fifo.cbr").c_str(), 0600), 0);
+    struct Case {
+        std::string path;
+        std::string content;  // when read
+        std::string reason;   // when refused
+    };
+    const Case cases[] = {
+        {pathOf("log.cbr"), "START-OF-LOG: 3.0\r\n", ""},
+        {pathOf("link.cbr"), "START-OF-LOG: 3.0\r\n", ""},
+        {pathOf("dangling.cbr"), "", "a symbolic link whose target does not exist"},
+        {pathOf("folder.cbr"), "", "a folder, not a file"},
+        {pathOf("fifo.cbr"), "", "a FIFO, not a regular file"},
+        {"/dev/zero", "", "a device, not a regular file"},
+        {"/dev/full", "", "a device, not a regular file"},
+        {pathOf("missing.cbr"), "", "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EXIT(
+            {
+                ::alarm(30);
+                std::string reason;
+                const std::optional<std::string> got = ReadWholeFile(StdioFileOps(), c.path, reason);
+                const bool right = c.reason.empty() ? got == c.content : (!got && reason == c.reason);
+                if (!right) std::fprintf(stderr, "read: %s\n", got ? "the content" : reason.c_str());
+                std::_Exit(right ? 0 : 1);
+            },
+            ::testing::ExitedWithCode(0), "");
+    }
 }
 
 TEST_F(FileOpsTest, ReadWholeFileIsBinaryAndFailsOnAReadError) {

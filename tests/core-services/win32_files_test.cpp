@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
@@ -109,6 +110,30 @@ TEST_F(Win32Files, AnOutputReplacesOnlyARegularFile) {
         EXPECT_EQ(ReplaceFileSafely(ops(), target, "bytes"), refusal);
     }
     EXPECT_EQ(entries(), std::vector<std::string>{"out.cbr"});
+}
+
+// Inputs are disk files only: a device (by its name, or by what the handle turns out to
+// be) or a folder is refused with what it is, and nothing is read from it.
+TEST_F(Win32Files, OnlyDiskFilesAreReadAsInputs) {
+    put("log.cbr", "START-OF-LOG: 3.0\r\n");
+    ASSERT_TRUE(CreateDirectoryA(pathOf("folder.cbr").c_str(), nullptr));
+    const std::pair<std::string, std::string> refused[] = {
+        {"NUL", "a device, not a regular file"},
+        {"CON", "a device, not a regular file"},
+        {pathOf("com1.cbr"), "a device, not a regular file"},
+        {"\\\\.\\NUL", "a device, not a regular file"},
+        {pathOf("folder.cbr"), "a folder, not a file"},
+    };
+    for (const auto& [path, reason] : refused) {
+        SCOPED_TRACE(path);
+        std::string why;
+        EXPECT_EQ(ReadWholeFile(ops(), path, why), std::nullopt);
+        EXPECT_EQ(why, reason);
+    }
+    std::string why;
+    EXPECT_EQ(ReadWholeFile(ops(), pathOf("missing.cbr"), why), std::nullopt);
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(ReadWholeFile(ops(), pathOf("log.cbr"), why), std::string("START-OF-LOG: 3.0\r\n")) << why;
 }
 
 // Where the system lets this process make a symbolic link, one at the output's name is

@@ -51,12 +51,13 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs velmor with `args` (shell words) in the test's folder.
+    // Runs velmor with `args` (shell words) in the test's folder, under `timeout`: a run that
+    // hangs ends with status 124 instead of stopping the tests.
     Outcome run(const std::string& args, const std::string& input = "") {
         const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
         std::ofstream(in, std::ios::binary) << input;
-        const std::string cmd = "cd '" + dir_.string() + "' && '" + kExe + "' " + args + " <'" + in.string() +
-                                "' >'" + out.string() + "' 2>'" + err.string() + "'";
+        const std::string cmd = "cd '" + dir_.string() + "' && timeout 60 '" + kExe + "' " + args + " <'" +
+                                in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
         const int raw = std::system(cmd.c_str());
         Outcome r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -204,10 +205,10 @@ TEST_F(VelmorProgram, OutputsReplaceOnlyARegularFile) {
          [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at.string() + ".tmp"); }, ""},
         {"folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, "a folder" + only},
         {"FIFO", [](const fs::path& at, const fs::path&) { ::mkfifo(at.c_str(), 0600); }, "a FIFO" + only},
-        // A twin of /dev/null where this process may make one (root); the old writer replaced it.
+        // A twin of /dev/full where this process may make one (root); the old writer replaced it.
         {"device",
          [](const fs::path& at, const fs::path&) {
-             if (::geteuid() == 0) ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 3));
+             if (::geteuid() == 0) ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7));
          },
          "a device" + only},
     };
@@ -239,6 +240,75 @@ TEST_F(VelmorProgram, OutputsReplaceOnlyARegularFile) {
                 EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
         }
     }
+}
+
+// Inputs are regular files only: a FIFO given as a log is refused at once with the reason
+// (never waited on), as are a device and a folder; `check` and the converters end with
+// status 3, `crosscheck` leaves the file out (status 1) and lists it in skipped.csv.
+TEST_F(VelmorProgram, InputsThatAreNotFilesAreRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.cbr").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.adi").c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder.cbr");
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {"check fifo.cbr", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+        {"check folder.cbr", "folder.cbr: error: cannot read: a folder, not a file\n"},
+        {"check /dev/zero", "/dev/zero: error: cannot read: a device, not a regular file\n"},
+        {"score fifo.adi", "fifo.adi: error: cannot read: a FIFO, not a regular file\n"},
+        {"body fifo.cbr --call RZ3VLM -o -", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+        {"cabrillo '" + kSample + "' --call RZ3VLM --extra fifo.cbr -o -",
+         "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, 3);
+        EXPECT_EQ(o.err, c.message);
+    }
+
+    write("ua1aaa.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\n"
+                        "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
+    const Outcome x = run("crosscheck fifo.cbr ua1aaa.cbr -o out");
+    EXPECT_EQ(x.status, 1) << x.err;
+    EXPECT_NE(x.err.find("fifo.cbr: left out: a FIFO, not a regular file\n"), std::string::npos) << x.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nfifo.cbr,\"a FIFO, not a regular file\"\n");
+}
+
+// In a log folder every entry named *.cbr or *.log is taken, whatever it is: a dangling
+// link, a FIFO and a folder so named are each listed in skipped.csv with the reason, and
+// the run ends with status 1 (some files left out). Other names are not logs.
+TEST_F(VelmorProgram, EveryEntryOfALogFolderPassedOverIsListed) {
+    fs::create_directories(dir_ / "logs/sub.cbr");
+    write("logs/ua1aaa.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\n"
+                             "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
+    write("logs/notes.txt", "not a log");
+    fs::create_symlink(dir_ / "logs/gone.cbr", dir_ / "logs/dangling.log");
+    ASSERT_EQ(::mkfifo((dir_ / "logs/fifo.CBR").c_str(), 0600), 0);
+
+    const Outcome o = run("crosscheck logs -o out");
+
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"),
+              "file,reason\n"
+              "logs/dangling.log,a symbolic link whose target does not exist\n"
+              "logs/fifo.CBR,\"a FIFO, not a regular file\"\n"
+              "logs/sub.cbr,\"a folder, not a file\"\n");
+    EXPECT_NE(o.err.find("logs/sub.cbr: left out: a folder, not a file\n"), std::string::npos) << o.err;
+    EXPECT_NE(readFile(dir_ / "out/results.csv").find("\nUA1AAA,"), std::string::npos);
+}
+
+// A log folder that cannot be read is an input that could not be read, as a file would be:
+// listed in skipped.csv, status 1 (root reads every folder, so this needs another user).
+TEST_F(VelmorProgram, AnUnreadableLogFolderIsAnInputLeftOut) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    fs::create_directories(dir_ / "locked");
+    fs::permissions(dir_ / "locked", fs::perms::none);
+    const Outcome o = run("crosscheck locked -o out");
+    fs::permissions(dir_ / "locked", fs::perms::owner_all);
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nlocked,cannot read the folder: Permission denied\n");
 }
 
 }  // namespace

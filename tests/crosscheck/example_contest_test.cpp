@@ -234,6 +234,36 @@ TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
     }
 }
 
+// A log folder that cannot be listed (the table's list step fails, as for a folder without
+// read permission) is an input that could not be read: listed in skipped.csv with the
+// reason, the other inputs read, status 1 as for a file; never a warning and success.
+TEST(ExampleContest, AnUnreadableLogFolderIsAnInputLeftOut) {
+    const std::string out = freshDir("unreadable-folder");
+    FileOps ops = StdioFileOps();
+    ops.list = [](const std::string&, std::vector<std::string>&, std::string& reason) {
+        reason = "Permission denied";
+        return false;
+    };
+    for (const std::vector<std::string>& logs : {std::vector<std::string>{"examples/crosscheck"},
+                                                std::vector<std::string>{"examples/crosscheck/ua1aaa.cbr",
+                                                                         "examples/crosscheck",
+                                                                         "examples/crosscheck/ua2bbb.log"}}) {
+        SCOPED_TRACE(logs.size());
+        RunOptions o;
+        o.logs = logs;
+        o.outDir = out;
+        o.files = &ops;
+        std::string messages;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::FilesLeftOut) << messages;
+        EXPECT_NE(messages.find("examples/crosscheck: left out: cannot read the folder: Permission denied\n"),
+                  std::string::npos)
+            << messages;
+        EXPECT_EQ(lines(readFile(out + "/skipped.csv")),
+                  (std::vector<std::string>{"file,reason", "examples/crosscheck,cannot read the folder: Permission denied"}));
+        EXPECT_EQ(lines(readFile(out + "/results.csv")).size(), logs.size() == 1 ? 1u : 3u);
+    }
+}
+
 #ifdef VELMOR_HAVE_SQLITE
 TEST(ExampleContest, SqliteHoldsTheSameRowsAsTheCsvFiles) {
     const std::string out = freshDir("sqlite");

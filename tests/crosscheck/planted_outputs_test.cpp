@@ -44,7 +44,11 @@ class PlantedOutputs : public ::testing::TestWithParam<Case> {};
 
 TEST_P(PlantedOutputs, RefusedOrNeverFollowed) {
     const Case& c = GetParam();
-    const std::string dir = freshDir("planted");
+    // A folder of its own: ctest runs the cases side by side.
+    std::string leaf = std::string("planted-") + c.output + "-" + std::to_string(static_cast<int>(c.plant));
+    for (char& ch : leaf)
+        if (ch == '/') ch = '_';
+    const std::string dir = freshDir(leaf);
     const fs::path out = fs::path(dir) / "out";
     fs::create_directories(out / "reports");
     const std::string victim = dir + "/victim.txt";
@@ -57,8 +61,8 @@ TEST_P(PlantedOutputs, RefusedOrNeverFollowed) {
         case Plant::Folder: fs::create_directory(at); break;
         case Plant::Fifo: ASSERT_EQ(::mkfifo(at.c_str(), 0600), 0); break;
         case Plant::Device:
-            // A twin of /dev/null; only root may make one.
-            if (::geteuid() != 0 || ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+            // A twin of /dev/full; only root may make one.
+            if (::geteuid() != 0 || ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0)
                 GTEST_SKIP() << "making a device node needs root";
             break;
     }

@@ -66,20 +66,36 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
             << "\n";
         return RunOutcome::UsageError;
     }
-    std::vector<std::string> files;
+    const FileOps& ops = *options.files;
+    // Every input in the order given: a file to read, or a folder that could not be listed
+    // (an input that could not be read, as a file would be).
+    struct Input {
+        std::string path;
+        std::string unreadable;  // why, for a folder that cannot be listed
+    };
+    std::vector<Input> inputs;
     for (const std::string& arg : options.logs) {
-        const std::vector<std::string> found = expandLogArgument(arg);
+        std::string folderError;
+        const std::vector<std::string> found = expandLogArgument(arg, ops, folderError);
+        if (!folderError.empty()) {
+            inputs.push_back({arg, "cannot read the folder: " + folderError});
+            continue;
+        }
         if (found.empty()) err << "crosscheck: warning: " << arg << ": no .cbr or .log files in this folder\n";
-        files.insert(files.end(), found.begin(), found.end());
+        for (const std::string& file : found) inputs.push_back({file, {}});
     }
-    if (files.empty()) {
+    if (inputs.empty()) {
         err << "crosscheck: error: no log files given\n";
         return RunOutcome::UsageError;
     }
 
-    const FileOps& ops = *options.files;
     Contest contest(rules);
-    for (const std::string& path : files) contest.addPath(path, ops);
+    for (const Input& input : inputs) {
+        if (input.unreadable.empty())
+            contest.addPath(input.path, ops);
+        else
+            contest.addUnreadable(input.path, input.unreadable);
+    }
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
