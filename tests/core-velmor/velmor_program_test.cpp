@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -53,11 +54,13 @@ protected:
 
     // Runs velmor with `args` (shell words) in the test's folder, under `timeout`: a run that
     // hangs ends with status 124 instead of stopping the tests.
-    Outcome run(const std::string& args, const std::string& input = "") {
+    // Standard output goes to `stdoutTo` when given (then `out` stays empty).
+    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "") {
         const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
         std::ofstream(in, std::ios::binary) << input;
         const std::string cmd = "cd '" + dir_.string() + "' && timeout 60 '" + kExe + "' " + args + " <'" +
-                                in.string() + "' >'" + out.string() + "' 2>'" + err.string() + "'";
+                                in.string() + "' >'" + (stdoutTo.empty() ? out.string() : stdoutTo) + "' 2>'" +
+                                err.string() + "'";
         const int raw = std::system(cmd.c_str());
         Outcome r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -309,6 +312,51 @@ TEST_F(VelmorProgram, AnUnreadableLogFolderIsAnInputLeftOut) {
     fs::permissions(dir_ / "locked", fs::perms::owner_all);
     EXPECT_EQ(o.status, 1) << o.err;
     EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nlocked,cannot read the folder: Permission denied\n");
+}
+
+// Every write to standard output is checked, the final flush too: into a full disk
+// (/dev/full) or a pipe whose reader has gone (with SIGPIPE ignored, as some services run
+// programs) the run ends with status 3 and the reason, never with success.
+TEST_F(VelmorProgram, AFailedWriteToStandardOutputIsAFailure) {
+    const std::string runs[] = {
+        "score '" + kSample + "'",
+        "score --raw '" + kSample + "'",
+        "body '" + kSample + "' --call RZ3VLM -o -",
+        "cabrillo '" + kSample + "' --call RZ3VLM -o -",
+        "check '" + kData + "/RZ3VLM.cbr'",
+        "--version",
+        "score --help",
+    };
+    for (const std::string& args : runs) {
+        SCOPED_TRACE(args);
+        const Outcome full = run(args, "", "/dev/full");
+        EXPECT_EQ(full.status, 3);
+        EXPECT_NE(full.err.find("standard output: error: cannot write: No space left on device\n"), std::string::npos)
+            << full.err;
+
+        // A pipe with no reader left: its reading end is closed before velmor starts.
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        ::close(pipeEnds[0]);
+        const fs::path err = dir_ / ".stderr";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGPIPE, SIG_IGN);  // kept across exec
+            ::dup2(pipeEnds[1], 1);
+            const std::string cmd = "cd '" + dir_.string() + "' && exec timeout 60 '" + kExe + "' " + args +
+                                    " </dev/zero 2>'" + err.string() + "'";
+            ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+            std::_Exit(127);
+        }
+        ::close(pipeEnds[1]);
+        int raw = 0;
+        ASSERT_EQ(::waitpid(child, &raw, 0), child);
+        EXPECT_TRUE(WIFEXITED(raw)) << "ended by signal " << (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 3);
+        const std::string message = readFile(err);
+        EXPECT_NE(message.find("standard output: error: cannot write: Broken pipe\n"), std::string::npos) << message;
+    }
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ int runCheck(const std::vector<std::string>& files) {
         const std::vector<check::Finding> findings = check::checkCabrillo(*file);
         std::string text;
         for (const check::Finding& f : findings) text += check::formatFinding(name, f) + "\n";
-        writeStdout(toTerminal(text));
+        if (!writeStdout(toTerminal(text))) return kExitFileError;
         if (const std::optional<check::Finding::Severity> worst = check::worstSeverity(findings))
             status = std::max(status, int(*worst == check::Finding::Severity::Error ? kExitErrors : kExitWarnings));
     }

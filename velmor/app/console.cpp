@@ -79,10 +79,7 @@ bool readWholeFile(const std::string& path, std::string& bytes, std::string& rea
 }
 
 bool writeOutput(const std::string& path, const std::string& bytes) {
-    if (path == "-") {
-        writeStdout(bytes);
-        return true;
-    }
+    if (path == "-") return writeStdout(bytes);
     const std::string reason = ReplaceFileSafely(fileOps(), path, bytes);
     if (!reason.empty()) {
         report(path + ": error: cannot write: " + reason);
@@ -111,9 +108,32 @@ void prepareStreams() {
 #endif
 }
 
-void writeStdout(const std::string& bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+namespace {
+bool stdoutFailed = false;
+
+bool stdoutFailure(std::string reason) {
+    if (!stdoutFailed) report("standard output: error: cannot write: " + (reason.empty() ? "write failed" : reason));
+    stdoutFailed = true;
+    return false;
+}
+}  // namespace
+
+bool writeStdout(const std::string& bytes) {
+    if (stdoutFailed) return false;
+    std::string reason;
+    if (!fileOps().write(stdout, bytes, reason) || !fileOps().flush(stdout, reason)) return stdoutFailure(reason);
+    return true;
+}
+
+bool finishStdout() {
+    if (stdoutFailed) return false;
+    errno = 0;
+    std::cout.flush();
+    std::string reason;
+    if (!fileOps().flush(stdout, reason)) return stdoutFailure(reason);
+    // An earlier write of the C++ stream (CLI11's help) that failed on its own flush.
+    if (!std::cout || std::ferror(stdout)) return stdoutFailure(SystemReason(errno));
+    return true;
 }
 
 std::string toTerminal(const std::string& cp1251) {

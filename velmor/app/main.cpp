@@ -1,4 +1,7 @@
 // velmor: score, check and convert a Velmor contest log outside the logging program.
+#include <iostream>
+#include <sstream>
+
 #include <CLI/CLI.hpp>
 
 #include "commands.h"
@@ -19,9 +22,15 @@ int main(int argc, char** argv) {
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        // --help and --version end here with status 0; a usage error with 2.
-        const int status = app.exit(e);
+        // --help and --version end here with status 0; a usage error with 2. What CLI11 prints
+        // for standard output goes through the one checked writer.
+        std::ostringstream out;
+        const int status = app.exit(e, out, std::cerr);
+        if (!writeStdout(out.str()) || !finishStdout()) return kExitFileError;
         return status == 0 ? kExitDone : kExitUsage;
     }
-    return run ? run() : kExitUsage;
+    const int status = run ? run() : kExitUsage;
+    // Output that never reached standard output is a failure, whatever the work's status.
+    if (!finishStdout()) return kExitFileError;
+    return status;
 }

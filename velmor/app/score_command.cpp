@@ -59,7 +59,7 @@ int runScore(const ScoreOptions& o) {
     for (char c : turnedAway) lines += c == '\n';
     text += "\r\nTurned away (" + std::to_string(lines) + "):\r\n" + turnedAway;
     text += "\r\n" + repeatReport(in, out);
-    writeStdout(o.raw ? text : toTerminal(text));
+    if (!writeStdout(o.raw ? text : toTerminal(text))) return kExitFileError;
     return in.errors > 0 ? kExitLeftOut : kExitDone;
 }
 
