@@ -20,8 +20,9 @@ namespace velmor::win32 {
 //   |        | never opens what a link points to                                            |
 //   | rename | read-only refusal, then MoveFileExA with MOVEFILE_REPLACE_EXISTING (the C     |
 //   |        | library's rename refuses an existing target on Windows)                       |
-//   | kind   | a device name (CON, NUL, COM1.txt, "\\.\..."), else GetFileAttributesA:       |
-//   |        | a reparse point is a link, a directory a folder                               |
+//   | kind   | a device name (CON, NUL, COM1.txt, "\\.\..."), else the folder's entry     |
+//   |        | (FindFirstFileA, which never follows a link): a reparse point is a link, a   |
+//   |        | directory a folder                                                           |
 //   | random | RtlGenRandom (advapi32)                                                      |
 const FileOps& Win32FileOps();
 

@@ -32,7 +32,7 @@ enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 //   | rename | rename                                 | read-only refusal, then MoveFileExA       |
 //   | remove | remove                                 | remove                                    |
 //   | read   | fread to the end                       | fread to the end                          |
-//   | kind   | lstat                                  | device names, GetFileAttributesA          |
+//   | kind   | lstat                                  | device names, FindFirstFileA              |
 //   | list   | std::filesystem::directory_iterator    | std::filesystem::directory_iterator       |
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
 struct FileOps {
