@@ -48,50 +48,46 @@ std::optional<std::pair<LogInput, SessionOutput>> produce(const FileOptions& o) 
 
 int runCabrillo(const FileOptions& o) {
     const auto result = produce(o);
-    if (!result) return kIoFailure;
+    if (!result) return kExitFileError;
     const std::string name = o.output.empty() ? result->second.cabrilloName : o.output;
-    if (!writeOutput(name, result->second.cabrilloFile)) return kIoFailure;
-    return result->first.errors > 0 ? kLeftOut : kDone;
+    if (!writeOutput(name, result->second.cabrilloFile)) return kExitFileError;
+    return result->first.errors > 0 ? kExitLeftOut : kExitDone;
 }
 
 int runBody(const FileOptions& o) {
     const auto result = produce(o);
-    if (!result) return kIoFailure;
+    if (!result) return kExitFileError;
     std::string body;
     for (const std::string& line : result->second.qsoLines) body += line;
-    if (!writeOutput(o.output.empty() ? "tmp.tmp" : o.output, body)) return kIoFailure;
-    return result->first.errors > 0 ? kLeftOut : kDone;
+    if (!writeOutput(o.output.empty() ? "tmp.tmp" : o.output, body)) return kExitFileError;
+    return result->first.errors > 0 ? kExitLeftOut : kExitDone;
 }
-
-const char* const kStatus =
-    "\nExit status: 0 done, 1 some QSOs left out (reported on standard error), 2 usage error, "
-    "3 a file not readable or not written.";
 
 }  // namespace
 
-void addCabrilloCommand(CLI::App& app, std::function<int()>& run) {
+void setUpCabrillo(CLI::App& cmd, Run& run) {
     auto o = std::make_shared<FileOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "cabrillo", std::string("Write the Cabrillo file exactly as the plug-in's writer does, with the "
-                                "station details as the dialog loads them and OK pressed.") + kStatus);
-    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
-    cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
-    cmd->add_option("--details", o->details,
-                    "stored station details (the plug-in's VARDO.ini); without it, the dialog's defaults");
-    cmd->add_option("--extra", o->extra, "extra header lines (the plug-in's cabrillo.ini), copied unchanged");
-    cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: CALL.cbr as the plug-in names it)");
-    cmd->callback([o, &run] { run = [o] { return runCabrillo(*o); }; });
+    cmd.description(std::string("Write the Cabrillo file exactly as the plug-in's writer does, with the station "
+                                "details as the dialog loads them and OK pressed.\n") +
+                    kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+    cmd.add_option("--call", o->call, "own call, as the logging program passes it")->required();
+    cmd.add_option("--details", o->details,
+                   "stored station details (the plug-in's VARDO.ini); without it, the dialog's defaults");
+    cmd.add_option("--extra", o->extra, "extra header lines (the plug-in's cabrillo.ini), copied unchanged");
+    cmd.add_option("-o,--output", o->output, "output file; - for standard output (default: CALL.cbr as the plug-in names it)");
+    cmd.callback([o, &run] { run = [o] { return runCabrillo(*o); }; });
 }
 
-void addBodyCommand(CLI::App& app, std::function<int()>& run) {
+void setUpBody(CLI::App& cmd, Run& run) {
     auto o = std::make_shared<FileOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "body", std::string("Write the QSO lines alone, in the plug-in's format with CR LF: the log body "
-                            "the header editor reads.") + kStatus);
-    cmd->add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
-    cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
-    cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: tmp.tmp)");
-    cmd->callback([o, &run] { run = [o] { return runBody(*o); }; });
+    cmd.description(std::string("Write the QSO lines alone, in the plug-in's format with CR LF: the log body the "
+                                "header editor reads.\n") +
+                    kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+    cmd.add_option("--call", o->call, "own call, as the logging program passes it")->required();
+    cmd.add_option("-o,--output", o->output, "output file; - for standard output (default: tmp.tmp)");
+    cmd.callback([o, &run] { run = [o] { return runBody(*o); }; });
 }
 
 }  // namespace velmor::cli

@@ -141,11 +141,13 @@ std::string formatFinding(const std::string& fileName, const Finding& f) {
            (f.severity == Finding::Severity::Error ? "error: " : "warning: ") + f.message;
 }
 
-int exitStatusOf(const std::vector<Finding>& findings) {
-    int status = kClean;
-    for (const Finding& f : findings)
-        status = std::max(status, f.severity == Finding::Severity::Error ? int(kErrors) : int(kWarnings));
-    return status;
+std::optional<Finding::Severity> worstSeverity(const std::vector<Finding>& findings) {
+    std::optional<Finding::Severity> worst;
+    for (const Finding& f : findings) {
+        if (f.severity == Finding::Severity::Error) return f.severity;
+        worst = f.severity;
+    }
+    return worst;
 }
 
 }  // namespace velmor::check
