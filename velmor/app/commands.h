@@ -6,6 +6,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "crosscheck/crosscheck_run.h"
+
 namespace velmor::cli {
 
 // Exit statuses of score, cabrillo and body.
@@ -15,5 +17,9 @@ void addScoreCommand(CLI::App& app, std::function<int()>& run);
 void addCabrilloCommand(CLI::App& app, std::function<int()>& run);
 void addBodyCommand(CLI::App& app, std::function<int()>& run);
 void addCheckCommand(CLI::App& app, std::function<int()>& run);
+// velmor robot serve / export (robot_command.cpp; on Windows it only says it is Linux-only).
+void addRobotCommand(CLI::App& app, std::function<int()>& run);
+// The robot's database as a source of logs for crosscheck --db (nullptr on Windows).
+crosscheck::LogSource robotLogSource();
 
 }  // namespace velmor::cli

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
     velmor::cli::addCabrilloCommand(app, run);
     velmor::cli::addBodyCommand(app, run);
     velmor::cli::addCheckCommand(app, run);
-    velmor::crosscheck::addCommand(app, run);
+    velmor::crosscheck::addCommand(app, run, velmor::cli::robotLogSource());
+    velmor::cli::addRobotCommand(app, run);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {

@@ -46,6 +46,8 @@ public:
     bool addFile(const std::string& fileName, std::string_view bytes, std::string& reason);
     // Reads `path` and adds it; an unreadable file is kept with its reason for skipped().
     bool addPath(const std::string& path);
+    // Adds a log read elsewhere under `name`, kept with its reason when it cannot be read.
+    bool addBytes(const std::string& name, std::string_view bytes);
     std::size_t unreadableCount() const { return unreadable_.size(); }
     // Applies the rules; after this the results below are final.
     void run() { engine.run(); }

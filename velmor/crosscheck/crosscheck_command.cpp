@@ -9,7 +9,7 @@
 
 namespace velmor::crosscheck {
 
-void addCommand(CLI::App& app, std::function<int()>& run) {
+void addCommand(CLI::App& app, std::function<int()>& run, LogSource readDb) {
     CLI::App* cmd = app.add_subcommand(
         "crosscheck",
         "Cross-check every entrant's log against the others (the contest committee's check): "
@@ -18,8 +18,13 @@ void addCommand(CLI::App& app, std::function<int()>& run) {
         "written), 2 on a usage error, 3 when an output could not be written.");
     auto options = std::make_shared<RunOptions>();
     cmd->add_option("LOG", options->logs,
-                    "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it")
-        ->required();
+                    "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it");
+    cmd->add_option("--db", options->db,
+                    readDb ? "The log robot's database (velmor robot serve --db): every entrant's latest log, in "
+                             "place of LOG (or besides it)"
+                           : "The log robot's database: not available in this Windows build (use the Linux build)")
+        ->type_name("FILE");
+    options->readDb = std::move(readDb);
     cmd->add_option("-o,--output", options->outDir, "Folder for the outputs (created if missing)")
         ->required()
         ->type_name("OUTDIR");
@@ -39,6 +44,8 @@ void addCommand(CLI::App& app, std::function<int()>& run) {
                           "build for it)")
         ->type_name("FILE");
     cmd->callback([&run, options, period] {
+        if (options->logs.empty() && options->db.empty())
+            throw CLI::RequiredError("LOG or --db");
         if (period->size() == 2) {
             options->periodStart = (*period)[0];
             options->periodEnd = (*period)[1];

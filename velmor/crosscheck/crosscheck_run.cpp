@@ -94,13 +94,27 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         if (found.empty()) err << "crosscheck: warning: " << arg << ": no .cbr or .log files in this folder\n";
         files.insert(files.end(), found.begin(), found.end());
     }
-    if (files.empty()) {
+    std::vector<NamedLog> kept;
+    if (!options.db.empty()) {
+        if (!options.readDb) {
+            err << "crosscheck: error: --db: the robot's database is read by the Linux build only\n";
+            return kExitUsage;
+        }
+        const std::string error = options.readDb(options.db, kept);
+        if (!error.empty()) {
+            err << "crosscheck: error: --db: " << error << "\n";
+            return kExitUsage;
+        }
+        if (kept.empty()) err << "crosscheck: warning: " << options.db << ": no logs in the database\n";
+    }
+    if (files.empty() && kept.empty()) {
         err << "crosscheck: error: no log files given\n";
         return kExitUsage;
     }
 
     Contest contest(rules);
     for (const std::string& path : files) contest.addPath(path);
+    for (const NamedLog& log : kept) contest.addBytes(log.name, log.bytes);
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
