@@ -114,17 +114,15 @@ ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& 
         report.errors.push_back("cannot open the folder " + dir + ": " + systemReason());
         return report;
     }
-    std::set<std::string> written;
+    std::set<std::string> ours;  // written, or refused above with a reason
     for (const EntrantLog& log : logs) {
+        ours.insert(log.fileName);
         if (!isPlainFileName(log.fileName) || log.fileName.find('/') != std::string::npos) {
             report.errors.push_back(log.fileName + ": not a plain file name: left out");
             continue;
         }
         const std::string error = writeFileAt(dirFd, log.fileName, log.upload.log);
-        if (error.empty())
-            written.insert(log.fileName);
-        else
-            report.errors.push_back(error);
+        if (!error.empty()) report.errors.push_back(error);
     }
     if (fsync(dirFd) != 0) report.errors.push_back("cannot sync the folder " + dir + ": " + systemReason());
     // Other logs in the folder would be read by crosscheck DIR too.
@@ -132,7 +130,7 @@ ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& 
         while (const dirent* entry = readdir(d)) {
             const std::string name = entry->d_name;
             const std::string ext = name.size() > 4 ? lower(name.substr(name.size() - 4)) : std::string();
-            if ((ext == ".cbr" || ext == ".log") && !written.count(name))
+            if ((ext == ".cbr" || ext == ".log") && !ours.count(name))
                 report.warnings.push_back(dir + "/" + name + ": not from this export; velmor crosscheck " + dir +
                                           " reads it too");
         }

@@ -156,6 +156,24 @@ struct Server::Impl {
         log << line << std::flush;
     }
 
+    // 411 or 413 (the answer set) when the request's body is not to be read: no length, a
+    // chunked body, or a length over `limit`; else 0.
+    int bodyRefusal(const Request& req, Response& res, std::size_t limit) {
+        if (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length")) {
+            refuse(req, res, 411, "the request must say its length (Content-Length) and not be chunked");
+            return 411;
+        }
+        const std::string length = req.get_header_value("Content-Length");
+        const bool digits = !length.empty() && length.size() <= 18 &&
+                            length.find_first_not_of("0123456789") == std::string::npos;
+        if (!digits || std::stoull(length) > limit) {
+            refuse(req, res, 413, "the upload is larger than this robot takes: a log of at most " +
+                                      sizeText(options.maxBytes));
+            return 413;
+        }
+        return 0;
+    }
+
     void upload(const Request& req, Response& res, const httplib::ContentReader& reader);
     void setUp();
 };
@@ -210,7 +228,6 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
         return refuse(req, res, 413, "the upload is larger than this robot takes: a log of at most " +
                                          sizeText(options.maxBytes));
     if (slow) {
-        res.set_header("Connection", "close");
         return refuse(req, res, 408, "the upload took longer than " + std::to_string(options.uploadSeconds) +
                                          " seconds");
     }
@@ -292,25 +309,25 @@ void Server::Impl::setUp() {
                               {"X-Frame-Options", "DENY"},
                               {"Cache-Control", "no-store"}});
 
+    // One robot per port: the library's default would also set SO_REUSEPORT, with which a
+    // second robot on the same port starts silently and takes half the connections.
+    http.set_socket_options([](socket_t sock) {
+        const int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+
     // Bodies the library would read without bound (chunked, or without a length) and lengths
-    // far beyond the limit are refused before a byte of the body is read.
+    // far beyond the limit are refused before a byte of the body is read; a client that asks
+    // whether to send ("Expect: 100-continue") hears the refusal of any length over the limit
+    // instead of "100 Continue".
     http.set_pre_routing_handler([this](const Request& req, Response& res) {
         if (req.method != "POST" && req.method != "PUT" && req.method != "PATCH") return httplib::Server::HandlerResponse::Unhandled;
-        if (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length")) {
-            res.set_header("Connection", "close");
-            refuse(req, res, 411, "the request must say its length (Content-Length) and not be chunked");
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        const std::string length = req.get_header_value("Content-Length");
-        const bool digits = !length.empty() && length.size() <= 18 &&
-                            length.find_first_not_of("0123456789") == std::string::npos;
-        if (!digits || std::stoull(length) > kDrainFactor * payloadLimit()) {
-            res.set_header("Connection", "close");
-            refuse(req, res, 413, "the upload is larger than this robot takes: a log of at most " +
-                                      sizeText(options.maxBytes));
-            return httplib::Server::HandlerResponse::Handled;
-        }
-        return httplib::Server::HandlerResponse::Unhandled;
+        const int status = bodyRefusal(req, res, kDrainFactor * payloadLimit());
+        return status ? httplib::Server::HandlerResponse::Handled : httplib::Server::HandlerResponse::Unhandled;
+    });
+    http.set_expect_100_continue_handler([this](const Request& req, Response& res) {
+        const int status = bodyRefusal(req, res, payloadLimit());
+        return status ? status : 100;
     });
 
     http.Get("/", [this](const Request&, Response& res) { answer(res, formPage(site())); });

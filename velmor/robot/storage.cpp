@@ -292,6 +292,7 @@ std::string Store::insert(Upload& u, std::int64_t nowSeconds) {
 }
 
 std::optional<Upload> Store::findReceipt(const std::string& code, std::string& error) {
+    error.clear();
     std::unique_ptr<Connection> c;
     try {
         c = acquire();
@@ -320,6 +321,7 @@ std::optional<Upload> Store::findReceipt(const std::string& code, std::string& e
 }
 
 std::vector<EntrantSummary> Store::entrants(std::string& error) {
+    error.clear();
     std::vector<EntrantSummary> out;
     try {
         std::unique_ptr<Connection> c = acquire();
@@ -341,6 +343,7 @@ std::vector<EntrantSummary> Store::entrants(std::string& error) {
 }
 
 std::vector<Upload> Store::latestLogs(std::string& error) {
+    error.clear();
     std::vector<Upload> out;
     try {
         std::unique_ptr<Connection> c = acquire();

@@ -98,7 +98,7 @@ public:
     std::string insert(Upload& upload, std::int64_t nowSeconds);
 
     // The upload with receipt `code` (without its bytes); nullopt when there is none or on
-    // a failure (then `error` is set).
+    // a failure. `error` is empty, or the failure (as for the two below).
     std::optional<Upload> findReceipt(const std::string& code, std::string& error);
     // Every entrant's latest upload, by entrant.
     std::vector<EntrantSummary> entrants(std::string& error);
