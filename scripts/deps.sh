@@ -20,7 +20,12 @@ packages=(
   chromium                                               # the results page tested in a real browser
   clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
   pandoc zip                                             # the release: the guide's HTML and the zip
+  libcpp-httplib-dev pkg-config                          # velmor robot's web server (found through pkg-config)
+  libssl-dev                                             # velmor robot: SHA-256 of each upload (libcrypto)
 )
+# The robot's browser test drives Chromium with puppeteer-core from npm: Node.js and npm from
+# Debian, unless a Node.js with its own npm is installed already.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 is_root() { [ "$(id -u)" = 0 ]; }
 need_root() {  # what for

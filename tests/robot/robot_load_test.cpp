@@ -107,6 +107,43 @@ TEST(RobotLoad, TwentyFiveClientsFiveHundredUploads) {
     EXPECT_EQ(query(db, "PRAGMA integrity_check")[0][0], "ok");
 }
 
+TEST(RobotLoad, ARushOfConnectionsIsAllServed) {
+    // Many clients connecting in the same instant (the deadline rush): none is turned away.
+    const std::string dir = freshDir("rush");
+    RobotProcess robot(dir, "robot.db", {"--rate-limit", "0"});
+    ASSERT_TRUE(robot.started()) << robot.log();
+    constexpr int kClients = 200;
+    std::mutex m;
+    std::condition_variable go;
+    bool start = false;
+    std::atomic<int> answered{0};
+    std::vector<std::string> problems;
+    std::vector<std::thread> clients;
+    for (int k = 0; k < kClients; ++k) {
+        clients.emplace_back([&] {
+            {
+                std::unique_lock<std::mutex> lock(m);
+                go.wait(lock, [&] { return start; });
+            }
+            httplib::Client cli = client(robot.port());
+            const httplib::Result r = cli.Get("/healthz");
+            if (r && r->status == 200) {
+                ++answered;
+            } else {
+                std::lock_guard<std::mutex> lock(m);
+                problems.push_back(r ? std::to_string(r->status) : httplib::to_string(r.error()));
+            }
+        });
+    }
+    {
+        std::lock_guard<std::mutex> lock(m);
+        start = true;
+    }
+    go.notify_all();
+    for (std::thread& t : clients) t.join();
+    EXPECT_EQ(answered, kClients) << problems.front();
+}
+
 TEST(RobotCrash, KilledWhileUploadsAreInFlightLosesNoReceiptedUpload) {
     const std::string dir = freshDir("crash");
     const std::string db = dir + "/robot.db";

@@ -234,6 +234,14 @@ std::string rawExchange(int port, const std::string& request, int waitSeconds) {
     return answer;
 }
 
+bool execSql(const std::string& db, const std::string& sql) {
+    sqlite3* h = nullptr;
+    bool ok = sqlite3_open(db.c_str(), &h) == SQLITE_OK &&
+              sqlite3_exec(h, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    sqlite3_close(h);
+    return ok;
+}
+
 std::vector<std::vector<std::string>> query(const std::string& db, const std::string& sql) {
     std::vector<std::vector<std::string>> rows;
     sqlite3* h = nullptr;

@@ -75,6 +75,9 @@ std::string trickle(int port, const std::string& head, const std::string& rest, 
 // `log` with its first QSO line's frequency moved out of the contest bands (10120 kHz).
 std::string withBadFrequency(std::string log);
 
+// Runs SQL statements on a database (made when missing); false on any failure.
+bool execSql(const std::string& db, const std::string& sql);
+
 // Rows of a query on the database, each a list of columns' texts (BLOBs as bytes).
 std::vector<std::vector<std::string>> query(const std::string& db, const std::string& sql);
 

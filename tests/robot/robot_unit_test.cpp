@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <mutex>
 #include <set>
+#include <thread>
 
 #include "robot/export.h"
 #include "robot/html.h"
@@ -302,6 +304,41 @@ TEST(RobotStore, KeepsEveryUploadAndGivesTheLatestPerCall) {
     EXPECT_EQ(again->entrants(error).size(), 2u);
 }
 
+TEST(RobotStore, UploadsStoredAtOnceShareCommitsAndAllArrive) {
+    const std::string dir = freshDir("store-concurrent");
+    std::string error;
+    std::unique_ptr<Store> store = Store::open(dir + "/robot.db", Store::Mode::Serve, error);
+    ASSERT_TRUE(store) << error;
+    std::mutex m;
+    std::set<std::string> receipts;
+    std::vector<std::string> errors;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 16; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 25; ++i) {
+                Upload u;
+                u.call = "T" + std::to_string(t);
+                u.log = "upload " + std::to_string(t) + "/" + std::to_string(i);
+                u.warnings = {{i, "w", "line"}};
+                const std::string e = store->insert(u, 1779000000 + i);
+                std::lock_guard<std::mutex> lock(m);
+                if (!e.empty()) errors.push_back(e);
+                receipts.insert(u.receipt);
+            }
+        });
+    }
+    for (std::thread& th : threads) th.join();
+    EXPECT_TRUE(errors.empty()) << errors.front();
+    EXPECT_EQ(receipts.size(), 400u);
+    EXPECT_EQ(query(dir + "/robot.db", "SELECT count(*), count(DISTINCT log), count(DISTINCT id) FROM uploads"),
+              (std::vector<std::vector<std::string>>{{"400", "400", "400"}}));
+    EXPECT_EQ(query(dir + "/robot.db", "SELECT count(*) FROM warnings")[0][0], "400");
+    std::vector<EntrantLog> logs;
+    ASSERT_EQ(latestEntrantLogs(*store, logs), "");
+    ASSERT_EQ(logs.size(), 16u);
+    for (const EntrantLog& l : logs) EXPECT_EQ(l.upload.log.substr(l.upload.log.find('/')), "/24") << l.upload.call;
+}
+
 TEST(RobotStore, RefusesFilesThatAreNotItsDatabase) {
     const std::string dir = freshDir("store-foreign");
     std::string error;
@@ -311,10 +348,7 @@ TEST(RobotStore, RefusesFilesThatAreNotItsDatabase) {
     EXPECT_EQ(readFile(dir + "/text.db"), "not a database at all, but long enough to look like a file of some kind\n");
 
     // Another program's SQLite database, e.g. crosscheck --sqlite's: left alone.
-    const auto sql = [](const std::string& db, const std::string& statements) {
-        return std::system(("sqlite3 '" + db + "' \"" + statements + "\"").c_str()) == 0;
-    };
-    if (!sql(dir + "/other.db", "CREATE TABLE results(call TEXT);")) GTEST_SKIP() << "no sqlite3 shell";
+    ASSERT_TRUE(execSql(dir + "/other.db", "CREATE TABLE results(call TEXT);"));
     EXPECT_FALSE(Store::open(dir + "/other.db", Store::Mode::Serve, error));
     EXPECT_EQ(error, dir + "/other.db is not a velmor robot database");
 
@@ -322,7 +356,7 @@ TEST(RobotStore, RefusesFilesThatAreNotItsDatabase) {
     std::unique_ptr<Store> made = Store::open(dir + "/newer.db", Store::Mode::Serve, error);
     ASSERT_TRUE(made) << error;
     made.reset();
-    ASSERT_TRUE(sql(dir + "/newer.db", "PRAGMA user_version=2;"));
+    ASSERT_TRUE(execSql(dir + "/newer.db", "PRAGMA user_version=2;"));
     EXPECT_FALSE(Store::open(dir + "/newer.db", Store::Mode::Serve, error));
     EXPECT_EQ(error, dir + "/newer.db has schema version 2; this velmor knows versions up to 1 (a newer release made it)");
 }

@@ -9,31 +9,34 @@ namespace {
 constexpr const char* kHtml = "text/html; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
 
-constexpr std::string_view kStyle = R"(body{font-family:system-ui,sans-serif;line-height:1.45;margin:0 auto;max-width:46rem;padding:0 1rem 2rem;color:#1b1b1b;background:#fff}
+constexpr std::string_view kStyle = R"(*{box-sizing:border-box}
+body{font-family:system-ui,sans-serif;line-height:1.45;margin:0 auto;max-width:46rem;padding:0 1rem 2rem;color:#1b1b1b;background:#fff}
 header{padding:.8rem 0;border-bottom:2px solid #2a5d8f;margin-bottom:1rem}
 header a{color:#2a5d8f;font-weight:bold;text-decoration:none;font-size:1.1rem}
-h1{font-size:1.4rem;margin:.6rem 0}
+h1{font-size:1.4rem;margin:.6rem 0;overflow-wrap:anywhere}
 form{display:grid;gap:.5rem;margin:1rem 0;padding:1rem;border:1px solid #c8d3de;border-radius:.4rem;background:#f5f8fb}
 label{font-weight:bold}
-input,button{font:inherit;padding:.45rem;max-width:100%}
-button{background:#2a5d8f;color:#fff;border:0;border-radius:.3rem;padding:.6rem 1rem;cursor:pointer;justify-self:start}
-dl{display:grid;grid-template-columns:max-content 1fr;gap:.3rem 1rem}
+input,button{font:inherit;padding:.45rem;width:100%;max-width:100%}
+button{background:#2a5d8f;color:#fff;border:0;border-radius:.3rem;padding:.6rem 1rem;cursor:pointer;width:auto;justify-self:start}
+dl{display:grid;grid-template-columns:max-content minmax(0,1fr);gap:.3rem 1rem}
 dt{font-weight:bold}
-dd{margin:0;overflow-wrap:anywhere}
-.code{font-family:ui-monospace,monospace;font-size:1.15rem;letter-spacing:.05em;background:#eef4e8;padding:.1rem .3rem}
+dd{margin:0;overflow-wrap:anywhere;min-width:0}
+.code{font-family:ui-monospace,monospace;font-size:1.1rem;background:#eef4e8;padding:.1rem .3rem;overflow-wrap:anywhere}
 .refused{color:#9b1c1c}
 .accepted{color:#1f6b2a}
 ul.findings{padding-left:1.2rem}
-ul.findings li{margin:.5rem 0}
+ul.findings li{margin:.5rem 0;overflow-wrap:anywhere}
 .error{color:#9b1c1c;font-weight:bold}
 .warning{color:#8a5a00;font-weight:bold}
-code{font-family:ui-monospace,monospace;white-space:pre-wrap;overflow-wrap:anywhere;background:#f2f2f2;display:block;padding:.2rem .4rem;margin-top:.2rem}
+code{font-family:ui-monospace,monospace;font-size:.85rem;white-space:pre-wrap;overflow-wrap:anywhere;background:#f2f2f2;display:block;padding:.2rem .4rem;margin-top:.2rem}
 code.inline{display:inline;padding:0 .2rem}
+.scroll{overflow-x:auto}
 table{border-collapse:collapse;width:100%}
-th,td{text-align:left;padding:.3rem .5rem;border-bottom:1px solid #dde3e8}
+th,td{text-align:left;padding:.3rem .5rem;border-bottom:1px solid #dde3e8;overflow-wrap:anywhere}
 td.n{text-align:right}
 footer{margin-top:2rem;border-top:1px solid #dde3e8;padding-top:.6rem}
 footer a{margin-right:1rem}
+@media (max-width:30rem){dl{grid-template-columns:minmax(0,1fr)}dt{margin-top:.4rem}dd{margin-left:.6rem}}
 )";
 
 std::string e(std::string_view s) { return escapeHtml(s); }
@@ -210,13 +213,13 @@ Page logsPage(const std::vector<EntrantSummary>& entrants, Format format) {
                        (entrants.size() == 1 ? " station has" : " stations have") +
                        " sent a log. Each row shows the latest log of the call.</p>\n";
     if (!entrants.empty()) {
-        main += "<table id=\"logs\">\n<thead><tr><th>Call</th><th>Category</th><th>QSO lines</th>"
+        main += "<div class=\"scroll\"><table id=\"logs\">\n<thead><tr><th>Call</th><th>Category</th><th>QSO lines</th>"
                 "<th>Latest upload</th><th>Uploads</th></tr></thead>\n<tbody>\n";
         for (const EntrantSummary& s : entrants)
             main += "<tr><td>" + e(s.call) + "</td><td>" + e(s.category) + "</td><td class=\"n\">" +
                     std::to_string(s.qsoLines) + "</td><td>" + e(receivedText(s.receivedUtc)) + "</td><td class=\"n\">" +
                     std::to_string(s.uploads) + "</td></tr>\n";
-        main += "</tbody>\n</table>\n";
+        main += "</tbody>\n</table></div>\n";
     }
     return {200, kHtml, document("Logs received", main)};
 }

@@ -132,6 +132,7 @@ struct Server::Impl {
     RateLimiter limiter;
     Gate gate;
     httplib::Server http;
+    int listenSocket = -1;
 
     std::size_t payloadLimit() const { return options.maxBytes + kEnvelopeBytes; }
 
@@ -300,6 +301,8 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
 
 void Server::Impl::setUp() {
     http.new_task_queue = [n = options.threads] { return new httplib::ThreadPool(static_cast<std::size_t>(n)); };
+    // Answers go out at once (no waiting on the client's delayed acknowledgement).
+    http.set_tcp_nodelay(true);
     http.set_read_timeout(options.readTimeoutSeconds, 0);
     http.set_write_timeout(options.writeTimeoutSeconds, 0);
     http.set_payload_max_length(payloadLimit());
@@ -311,9 +314,10 @@ void Server::Impl::setUp() {
 
     // One robot per port: the library's default would also set SO_REUSEPORT, with which a
     // second robot on the same port starts silently and takes half the connections.
-    http.set_socket_options([](socket_t sock) {
+    http.set_socket_options([this](socket_t sock) {
         const int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listenSocket = sock;
     });
 
     // Bodies the library would read without bound (chunked, or without a length) and lengths
@@ -334,6 +338,8 @@ void Server::Impl::setUp() {
     http.Get("/style.css", [](const Request&, Response& res) {
         res.set_content(std::string(styleSheet()), "text/css; charset=utf-8");
     });
+    // Browsers ask for it on every page; there is none.
+    http.Get("/favicon.ico", [](const Request&, Response& res) { res.status = 204; });
     http.Post("/upload", [this](const Request& req, Response& res, const httplib::ContentReader& reader) {
         upload(req, res, reader);
     });
@@ -406,7 +412,14 @@ int Server::bind(std::string& error) {
     } else if (!impl_->http.bind_to_port(o.host, port)) {
         port = -1;
     }
-    if (port < 0) error = "cannot listen on " + o.host + ":" + std::to_string(o.port) + ": " + std::strerror(errno);
+    if (port < 0) {
+        error = "cannot listen on " + o.host + ":" + std::to_string(o.port) + ": " + std::strerror(errno);
+        return port;
+    }
+    // The library listens with a queue of 5 connections (fixed when it was built); a rush of
+    // clients overflows that, and connections then fail. Listening again only makes the
+    // queue longer.
+    if (impl_->listenSocket >= 0) ::listen(impl_->listenSocket, SOMAXCONN);
     return port;
 }
 

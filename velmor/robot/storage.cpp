@@ -242,53 +242,134 @@ void Store::release(std::unique_ptr<Connection> c) {
     idle_.push_back(std::move(c));
 }
 
-std::string Store::insert(Upload& u, std::int64_t nowSeconds) {
-    std::lock_guard<std::mutex> lock(writeMutex_);
-    sqlite3* db = writer_->db;
-    try {
-        u.entrant = entrantOf(u.call);
-        u.receivedUtc = utcText(nowSeconds);
-        u.warningCount = std::max(u.warningCount, static_cast<int>(u.warnings.size()));
-        // A new code on the (never seen) clash with an earlier one.
-        for (int attempt = 0;; ++attempt) {
-            u.receipt = newReceiptCode();
-            exec(db, "BEGIN IMMEDIATE");
-            try {
-                Statement s(db,
-                            "INSERT INTO uploads (receipt, received_utc, call, entrant, category, claimed_score, "
-                            "qso_lines, score, warning_count, size, sha256, log, email, client_address, file_name) "
-                            "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
-                s.bind(1, u.receipt).bind(2, u.receivedUtc).bind(3, u.call).bind(4, u.entrant).bind(5, u.category);
-                s.bind(6, u.claimedScore).bind(7, std::int64_t{u.qsoLines}).bind(8, std::int64_t{u.score});
-                s.bind(9, std::int64_t{u.warningCount}).bind(10, static_cast<std::int64_t>(u.log.size()));
-                s.bind(11, u.sha256).bindBlob(12, u.log).bind(13, u.email).bind(14, u.clientAddress);
-                s.bind(15, u.fileName);
-                s.step();
-                u.id = sqlite3_last_insert_rowid(db);
-                Statement w(db, "INSERT INTO warnings (upload_id, seq, line, message, line_text) VALUES (?1, ?2, ?3, ?4, ?5)");
-                const std::size_t n = std::min(u.warnings.size(), kMaxStoredWarnings);
-                for (std::size_t i = 0; i < n; ++i) {
-                    w.reset();
-                    w.bind(1, u.id).bind(2, static_cast<std::int64_t>(i)).bind(3, std::int64_t{u.warnings[i].line});
-                    w.bind(4, u.warnings[i].message).bind(5, u.warnings[i].lineText);
-                    w.step();
-                }
-                exec(db, "COMMIT");
-            } catch (const SqliteError& e) {
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                if (e.code == SQLITE_CONSTRAINT_UNIQUE && attempt < 3) continue;
-                throw;
-            } catch (...) {
-                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-                throw;
-            }
-            break;
-        }
-        u.size = static_cast<std::int64_t>(u.log.size());
-    } catch (const std::exception& e) {
-        return std::string("the database did not store the log: ") + e.what();
+namespace {
+
+// One row of `uploads` and its warnings, inside the caller's transaction.
+void insertRow(sqlite3* db, Upload& u) {
+    Statement s(db,
+                "INSERT INTO uploads (receipt, received_utc, call, entrant, category, claimed_score, qso_lines, "
+                "score, warning_count, size, sha256, log, email, client_address, file_name) "
+                "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)");
+    s.bind(1, u.receipt).bind(2, u.receivedUtc).bind(3, u.call).bind(4, u.entrant).bind(5, u.category);
+    s.bind(6, u.claimedScore).bind(7, std::int64_t{u.qsoLines}).bind(8, std::int64_t{u.score});
+    s.bind(9, std::int64_t{u.warningCount}).bind(10, static_cast<std::int64_t>(u.log.size()));
+    s.bind(11, u.sha256).bindBlob(12, u.log).bind(13, u.email).bind(14, u.clientAddress);
+    s.bind(15, u.fileName);
+    s.step();
+    u.id = sqlite3_last_insert_rowid(db);
+    Statement w(db, "INSERT INTO warnings (upload_id, seq, line, message, line_text) VALUES (?1, ?2, ?3, ?4, ?5)");
+    const std::size_t n = std::min(u.warnings.size(), kMaxStoredWarnings);
+    for (std::size_t i = 0; i < n; ++i) {
+        w.reset();
+        w.bind(1, u.id).bind(2, static_cast<std::int64_t>(i)).bind(3, std::int64_t{u.warnings[i].line});
+        w.bind(4, u.warnings[i].message).bind(5, u.warnings[i].lineText);
+        w.step();
     }
-    return {};
+}
+
+void prepare(Upload& u, std::int64_t nowSeconds) {
+    u.entrant = entrantOf(u.call);
+    u.receivedUtc = utcText(nowSeconds);
+    u.warningCount = std::max(u.warningCount, static_cast<int>(u.warnings.size()));
+    u.size = static_cast<std::int64_t>(u.log.size());
+    u.receipt = newReceiptCode();
+}
+
+}  // namespace
+
+// Uploads that arrive while a commit is under way wait for the next one, which stores them
+// all in one transaction: one sync to the disk for many receipts (group commit). Each
+// caller returns only when the commit holding its row is durable.
+struct Store::Pending {
+    Upload* upload;
+    std::int64_t now;
+    std::string error;
+    bool done = false;
+};
+
+std::string Store::insert(Upload& u, std::int64_t nowSeconds) {
+    Pending mine{&u, nowSeconds, {}};
+    std::unique_lock<std::mutex> lock(queueMutex_);
+    queue_.push_back(&mine);
+    while (!mine.done) {
+        if (committing_) {
+            queueDone_.wait(lock);
+            continue;
+        }
+        // This thread commits whatever waits, its own upload among it.
+        committing_ = true;
+        std::vector<Pending*> batch;
+        while (!queue_.empty() && batch.size() < kMaxBatch) {
+            batch.push_back(queue_.front());
+            queue_.pop_front();
+        }
+        lock.unlock();
+        commitBatch(batch);
+        lock.lock();
+        for (Pending* p : batch) p->done = true;
+        committing_ = false;
+        queueDone_.notify_all();
+    }
+    return mine.error;
+}
+
+void Store::commitBatch(const std::vector<Pending*>& batch) {
+    sqlite3* db = writer_->db;
+    const auto fail = [](Pending* p, const std::exception& e) {
+        p->error = std::string("the database did not store the log: ") + e.what();
+    };
+    bool committing = false;
+    try {
+        exec(db, "BEGIN IMMEDIATE");
+        try {
+            for (Pending* p : batch) {
+                prepare(*p->upload, p->now);
+                insertRow(db, *p->upload);
+            }
+            committing = true;
+            exec(db, "COMMIT");
+            return;
+        } catch (...) {
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            throw;
+        }
+    } catch (const std::exception& e) {
+        // A failed COMMIT is reported to every upload of the batch (they are sent again);
+        // never stored a second time on a guess that it did not reach the disk.
+        if (committing || batch.size() == 1) {
+            const auto* sqlite = dynamic_cast<const SqliteError*>(&e);
+            const bool clash = !committing && sqlite && sqlite->code == SQLITE_CONSTRAINT_UNIQUE;
+            if (!clash) {
+                for (Pending* p : batch) fail(p, e);
+                return;
+            }
+        }
+    }
+    // A row failed before the commit: each upload on its own, so that one cannot fail the
+    // others; a receipt code equal to an earlier one (never seen) gets a new one.
+    for (Pending* p : batch) {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            try {
+                prepare(*p->upload, p->now);
+                exec(db, "BEGIN IMMEDIATE");
+                try {
+                    insertRow(db, *p->upload);
+                    exec(db, "COMMIT");
+                } catch (...) {
+                    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+                    throw;
+                }
+                p->error.clear();
+                break;
+            } catch (const SqliteError& e) {
+                fail(p, e);
+                if (e.code != SQLITE_CONSTRAINT_UNIQUE) break;
+            } catch (const std::exception& e) {
+                fail(p, e);
+                break;
+            }
+        }
+    }
 }
 
 std::optional<Upload> Store::findReceipt(const std::string& code, std::string& error) {

@@ -2,7 +2,9 @@
 // full synchronous commits, so a receipt is sent only for an upload that is on disk).
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -94,7 +96,8 @@ public:
     Store& operator=(const Store&) = delete;
 
     // Stores `upload`, giving it its id, receipt code and time; returns only when the
-    // commit is durable. Empty string, or the reason it was not stored.
+    // commit is durable. Empty string, or the reason it was not stored. Thread-safe: uploads
+    // stored at the same time share one commit.
     std::string insert(Upload& upload, std::int64_t nowSeconds);
 
     // The upload with receipt `code` (without its bytes); nullopt when there is none or on
@@ -111,14 +114,21 @@ public:
 
 private:
     class Connection;
+    struct Pending;
+    static constexpr std::size_t kMaxBatch = 64;
     Store(std::string path, Mode mode);
+    void commitBatch(const std::vector<Pending*>& batch);
     std::unique_ptr<Connection> acquire();
     void release(std::unique_ptr<Connection> c);
 
     std::string path_;
     Mode mode_;
-    std::mutex writeMutex_;  // one writer at a time in this process (others wait on SQLite's busy timeout)
-    std::unique_ptr<Connection> writer_;
+    std::unique_ptr<Connection> writer_;  // used by the one committing thread (other processes wait on
+                                          // SQLite's busy timeout)
+    std::mutex queueMutex_;
+    std::condition_variable queueDone_;
+    std::deque<Pending*> queue_;
+    bool committing_ = false;
     std::mutex poolMutex_;
     std::vector<std::unique_ptr<Connection>> idle_;
 };
