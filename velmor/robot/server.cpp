@@ -12,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include "robot/html.h"
 #include "robot/intake.h"
 #include "robot/log_review.h"
 #include "robot/pages.h"
@@ -31,6 +32,8 @@ constexpr const char* kSecurityPolicy =
 constexpr std::size_t kEnvelopeBytes = 64 * 1024;
 constexpr std::size_t kMaxEmailBytes = 254;
 constexpr std::size_t kMaxFileNameBytes = 255;
+// A warning's line is kept this long (the pages show less of it).
+constexpr std::size_t kStoredLineBytes = 1024;
 // A Content-Length far beyond what is taken is refused before its body is read.
 constexpr std::size_t kDrainFactor = 4;
 
@@ -207,7 +210,7 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
                     return false;
                 }
                 if (part == "log" && logParts == 1) {
-                    if (log.size() + n > options.maxBytes)
+                    if (logTooBig || log.size() + n > options.maxBytes)
                         logTooBig = true;
                     else
                         log.append(data, n);
@@ -281,7 +284,8 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
     u.score = review.score;
     for (const ReviewFinding& f : review.findings) {
         ++u.warningCount;
-        if (u.warnings.size() < kMaxStoredWarnings) u.warnings.push_back({f.line, f.message, f.lineText});
+        if (u.warnings.size() < kMaxStoredWarnings)
+            u.warnings.push_back({f.line, f.message, shortened(f.lineText, kStoredLineBytes)});
     }
     u.sha256 = sha256Hex(log);
     u.email = email;
@@ -382,7 +386,7 @@ void Server::Impl::setUp() {
         refuse(req, res, res.status, reason);
         return httplib::Server::HandlerResponse::Handled;
     }));
-    http.set_exception_handler([this](const Request& req, Response& res, std::exception_ptr ep) {
+    http.set_exception_handler([](const Request& req, Response& res, std::exception_ptr ep) {
         std::string what = "unknown exception";
         try {
             if (ep) std::rethrow_exception(ep);

@@ -154,7 +154,12 @@ public:
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
         // Every commit reaches the disk before it returns: the receipt follows the commit.
-        exec(db, "PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;");
+        try {
+            exec(db, "PRAGMA synchronous=FULL; PRAGMA foreign_keys=ON;");
+        } catch (...) {
+            sqlite3_close(db);  // no destructor runs for a constructor that throws
+            throw;
+        }
     }
     ~Connection() { sqlite3_close(db); }
     sqlite3* db = nullptr;

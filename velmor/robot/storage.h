@@ -37,7 +37,7 @@ namespace velmor::robot {
 // |          |                | on disk)                                                 |
 // | warnings | upload_id, seq | the upload and the warning's place among its warnings    |
 // |          | line, message, | velmor check's warning, its line and the line's text     |
-// |          | line_text      |                                                          |
+// |          | line_text      | (its first 1024 bytes)                                   |
 
 inline constexpr int kSchemaVersion = 1;
 inline constexpr std::size_t kMaxStoredWarnings = 500;
