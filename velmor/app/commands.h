@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "crosscheck/crosscheck_run.h"
 #include "exit_status.h"
 
 namespace velmor::cli {
@@ -17,7 +18,8 @@ namespace velmor::cli {
     ROW("cabrillo", setUpCabrillo)         \
     ROW("body", setUpBody)                 \
     ROW("check", setUpCheck)               \
-    ROW("crosscheck", setUpCrosscheck)
+    ROW("crosscheck", setUpCrosscheck)     \
+    ROW("robot", setUpRobot)
 
 // The work of the chosen subcommand; returns the exit status.
 using Run = std::function<int()>;
@@ -36,5 +38,9 @@ struct Subcommand {
 #define VELMOR_SUBCOMMAND_ROW(name, setUp) Subcommand{name, setUp},
 inline constexpr Subcommand kSubcommands[] = {VELMOR_SUBCOMMANDS(VELMOR_SUBCOMMAND_ROW)};
 #undef VELMOR_SUBCOMMAND_ROW
+
+// The robot's database as a source of logs for crosscheck --db (robot_command.cpp; empty in
+// the Windows build, which has no robot).
+crosscheck::LogSource robotLogSource();
 
 }  // namespace velmor::cli

@@ -30,8 +30,14 @@ void setUpCrosscheck(CLI::App& cmd, Run& run) {
     auto options = std::make_shared<crosscheck::RunOptions>();
     options->files = &fileOps();
     cmd.add_option("LOG", options->logs,
-                   "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it")
-        ->required();
+                   "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it");
+    options->readDb = robotLogSource();
+    cmd.add_option("--db", options->db,
+                   options->readDb
+                       ? "The log robot's database (velmor robot serve --db): every entrant's latest log, in "
+                         "place of LOG (or besides it)"
+                       : "The log robot's database: not available in this Windows build (use the Linux build)")
+        ->type_name("FILE");
     cmd.add_option("-o,--output", options->outDir, "Folder for the outputs (created if missing)")
         ->required()
         ->type_name("OUTDIR");
@@ -51,6 +57,7 @@ void setUpCrosscheck(CLI::App& cmd, Run& run) {
                          "build for it)")
         ->type_name("FILE");
     cmd.callback([&run, options, period] {
+        if (options->logs.empty() && options->db.empty()) throw CLI::RequiredError("LOG or --db");
         if (period->size() == 2) {
             options->periodStart = (*period)[0];
             options->periodEnd = (*period)[1];

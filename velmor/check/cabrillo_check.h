@@ -47,7 +47,9 @@ std::optional<std::string> otherContest(const cabrillo_reader::File& file,
                                         const std::vector<std::string>& accepted = {});
 
 // Every finding of the file, ordered by line (findings of one line in the order found).
-std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file);
+// `otherContests`: contests besides this one whose logs draw no warning (otherContest).
+std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file,
+                                   const std::vector<std::string>& otherContests = {});
 
 // "FILE:LINE: error: MESSAGE" or "FILE:LINE: warning: MESSAGE".
 std::string formatFinding(const std::string& fileName, const Finding& finding);

@@ -110,6 +110,13 @@ void Contest::addUnreadable(const std::string& path, const std::string& reason) 
     unreadable_.push_back({files_++, SkippedFile{path, reason}});
 }
 
+bool Contest::addBytes(const std::string& name, std::string_view bytes) {
+    std::string reason;
+    const bool ok = addFile(name, bytes, reason);
+    if (!ok) unreadable_.push_back({files_++, SkippedFile{name, reason}});
+    return ok;
+}
+
 std::string_view Contest::lineText(std::uint32_t index) const {
     const Engine::QsoResult r = engine.qso(index);
     std::string_view text = texts_[r.log];

@@ -38,6 +38,9 @@ public:
     // An input that could not be read at all (a log folder that cannot be listed), kept with
     // its reason for skipped() in the order given.
     void addUnreadable(const std::string& path, const std::string& reason);
+    // Adds a log read elsewhere (the robot's database) under `name`, kept with its reason
+    // when it cannot be read as a Cabrillo log.
+    bool addBytes(const std::string& name, std::string_view bytes);
     std::size_t unreadableCount() const { return unreadable_.size(); }
     // Applies the rules; after this the results below are final.
     void run() { engine.run(); }

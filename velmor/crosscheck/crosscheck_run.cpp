@@ -75,7 +75,20 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
         if (found.empty()) err << "crosscheck: warning: " << arg << ": no .cbr or .log files in this folder\n";
         for (const std::string& file : found) inputs.push_back({file, {}});
     }
-    if (inputs.empty()) {
+    std::vector<NamedLog> kept;
+    if (!options.db.empty()) {
+        if (!options.readDb) {
+            err << "crosscheck: error: --db: the robot's database is read by the Linux build only\n";
+            return RunOutcome::UsageError;
+        }
+        const std::string error = options.readDb(options.db, kept);
+        if (!error.empty()) {
+            err << "crosscheck: error: --db: " << error << "\n";
+            return RunOutcome::UsageError;
+        }
+        if (kept.empty()) err << "crosscheck: warning: " << options.db << ": no logs in the database\n";
+    }
+    if (inputs.empty() && kept.empty()) {
         err << "crosscheck: error: no log files given\n";
         return RunOutcome::UsageError;
     }
@@ -87,6 +100,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
         else
             contest.addUnreadable(input.path, input.unreadable);
     }
+    for (const NamedLog& log : kept) contest.addBytes(log.name, log.bytes);
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -12,8 +13,20 @@
 
 namespace velmor::crosscheck {
 
+// A log that does not come from a file (the robot's database): the name the outputs give
+// it and its bytes.
+struct NamedLog {
+    std::string name;
+    std::string bytes;
+};
+// Reads the logs kept in `source` (a database file) into `out`, in the order they are to
+// be read; an empty string, or why it could not.
+using LogSource = std::function<std::string(const std::string& source, std::vector<NamedLog>& out)>;
+
 struct RunOptions {
     std::vector<std::string> logs;  // files or folders
+    std::string db;                 // the robot's database (--db): its logs join `logs`
+    LogSource readDb;               // how to read `db`; empty where this build cannot
     std::string outDir;
     std::int32_t toleranceMinutes = 5;
     std::string periodStart, periodEnd;  // "2026-05-16T12:00"; both empty: no period
