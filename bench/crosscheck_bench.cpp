@@ -34,7 +34,7 @@ std::string contestDir(std::uint32_t logs) {
     return dir;
 }
 
-int runOnce(const std::string& dir) {
+RunOutcome runOnce(const std::string& dir) {
     RunOptions o;
     o.logs = {dir + "/logs"};
     o.outDir = dir + "/out";
@@ -52,7 +52,7 @@ void crosscheck(benchmark::State& state) {
     // One untimed run for the heap: the highest use above what was in use before.
     const std::size_t before = velmor::bench::liveHeapBytes();
     velmor::bench::resetPeak();
-    if (runOnce(dir) != kExitOk) state.SkipWithError("crosscheck failed");
+    if (runOnce(dir) != RunOutcome::AllRead) state.SkipWithError("crosscheck failed");
     state.counters["peak_heap_B_per_line"] = static_cast<double>(velmor::bench::peakHeapBytes() - before) / lines;
 
     for (auto _ : state) benchmark::DoNotOptimize(runOnce(dir));

@@ -21,7 +21,12 @@ packages=(
   clang libfuzzer-14-dev libclang-rt-14-dev             # the sanitizer tree and the fuzz targets (libFuzzer)
   pandoc zip                                             # the release: the guide's HTML and the zip
   g++-multilib qemu-user                                 # build/linux32: 32-bit x86 Linux build, run by qemu-i386 where the kernel runs no 32-bit code
+  libcpp-httplib-dev pkg-config                          # velmor robot's web server (found through pkg-config)
+  libssl-dev                                             # velmor robot: SHA-256 of each upload (libcrypto)
 )
+# The robot's browser test drives Chromium with puppeteer-core from npm: Node.js and npm from
+# Debian, unless a Node.js with its own npm is installed already.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 
 is_root() { [ "$(id -u)" = 0 ]; }
 need_root() {  # what for

@@ -1,5 +1,11 @@
-// Win32 rename step for the portable file helpers, and the system's error texts.
+// Win32 steps for the portable file helpers (open, create, rename, kind, random), and the system's error texts.
 #include "win32_files.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <ntsecapi.h>
+
+#include "services/file_name.h"
 
 namespace velmor::win32 {
 
@@ -18,6 +24,99 @@ std::string systemMessage(DWORD code) {
 }
 
 namespace {
+
+// The last part of a path ("a\b\COM1.txt" gives "COM1.txt").
+std::string leafOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
+    // Windows maps a device name in any folder and with any extension to the device, and
+    // "\\.\" names devices outright: neither is ever a file to replace or read.
+    if (path.rfind("\\\\.\\", 0) == 0 || path.rfind("//./", 0) == 0 || isReservedDeviceName(leafOf(path)))
+        return FileKind::Device;
+    // The folder's entry itself (FindFirstFileA never follows a link, dangling or not);
+    // GetFileAttributesA where there is no entry to find (a drive's root).
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = path.find_first_of("*?") == std::string::npos ? FindFirstFileA(path.c_str(), &entry)
+                                                                       : INVALID_HANDLE_VALUE;
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+        attributes = entry.dwFileAttributes;
+    } else {
+        attributes = GetFileAttributesA(path.c_str());
+    }
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return FileKind::Missing;
+        reason = systemMessage(error);
+        return std::nullopt;
+    }
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) return FileKind::Link;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return FileKind::Folder;
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0) return FileKind::Device;
+    return FileKind::Regular;
+}
+
+// A C library stream on a Win32 handle (the handle then belongs to the stream).
+std::FILE* streamOf(HANDLE handle, int flags, const char* mode, std::string& reason) {
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags | _O_BINARY);
+    if (fd == -1) {
+        CloseHandle(handle);
+        reason = "cannot open the file";
+        return nullptr;
+    }
+    std::FILE* f = _fdopen(fd, mode);
+    if (f == nullptr) {
+        _close(fd);
+        reason = "cannot open the file";
+    }
+    return f;
+}
+
+// An existing disk file for reading: a folder, a device or a pipe is refused by what it is.
+std::FILE* openForReading(const std::string& path, std::string& reason) {
+    std::string why;
+    const std::optional<FileKind> kind = kindOf(path, why);
+    if (kind && (*kind == FileKind::Folder || *kind == FileKind::Device)) {
+        reason = NotARegularFile(*kind);
+        return nullptr;
+    }
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = systemMessage(GetLastError());
+        return nullptr;
+    }
+    const DWORD type = GetFileType(h);
+    if (type != FILE_TYPE_DISK) {
+        CloseHandle(h);
+        reason = NotARegularFile(type == FILE_TYPE_PIPE ? FileKind::Fifo
+                                 : type == FILE_TYPE_CHAR ? FileKind::Device
+                                                          : FileKind::Other);
+        return nullptr;
+    }
+    return streamOf(h, _O_RDONLY, "rb", reason);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode, std::string& reason) {
+    if (mode[0] == 'r') return openForReading(path, reason);
+    return StdioFileOps().open(path, mode, reason);
+}
+
+// CREATE_NEW fails on every existing name, a symbolic link's (dangling or not) included.
+std::FILE* createNew(const std::string& path, std::string& reason) {
+    const HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = systemMessage(GetLastError());
+        return nullptr;
+    }
+    return streamOf(h, _O_WRONLY, "wb", reason);
+}
+
 bool moveReplace(const std::string& from, const std::string& to, std::string& reason) {
     // HACK: Windows refuses to replace a read-only file; Wine replaces it anyway. Refusing
     // here ourselves makes both behave as Windows does, so tests under Wine see the same
@@ -33,12 +132,23 @@ bool moveReplace(const std::string& from, const std::string& to, std::string& re
     reason = systemMessage(GetLastError());
     return false;
 }
+
+bool randomBits(std::uint64_t& value, std::string& reason) {
+    if (RtlGenRandom(&value, sizeof value)) return true;
+    reason = systemMessage(GetLastError());
+    return false;
+}
+
 }  // namespace
 
 const FileOps& Win32FileOps() {
     static const FileOps ops = [] {
         FileOps o = StdioFileOps();
+        o.open = openFile;
+        o.create = createNew;
         o.rename = moveReplace;
+        o.kind = kindOf;
+        o.random = randomBits;
         return o;
     }();
     return ops;

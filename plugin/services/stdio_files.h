@@ -19,13 +19,11 @@ public:
     bool writeFile(const std::string& name, const std::string& bytes) override;
     bool appendFile(const std::string& name, const std::string& bytes) override;
     std::optional<std::string> readFile(const std::string& name) override;
-    // ReplaceFileSafely: "<name>.tmp" beside the target, then moved over it; on any failure the
-    // temporary file is removed, the target is left as it was and the system's reason
-    // (never empty) is returned.
+    // ReplaceFileSafely: a temporary file made exclusively beside the target under a random
+    // name, then moved over it; a target that is not a regular file (a link, a folder, a
+    // FIFO, a device) is refused. On any failure the temporary file is removed, the target
+    // is left as it was and the reason (never empty) is returned.
     std::string replaceFile(const std::string& name, const std::string& bytes) override;
-
-    // The temporary name replaceFile writes first.
-    static std::string temporaryName(const std::string& name) { return TemporaryName(name); }
 
 protected:
     std::string path(const std::string& name) const;

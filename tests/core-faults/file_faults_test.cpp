@@ -1,12 +1,16 @@
-// The Cabrillo file, the settings file, the journal and the header editor's file when an OS step fails: the earlier file stays, no temporary file is left, the operator sees what each file's behaviour says.
+// The Cabrillo file, the settings file, the journal and the header editor's file when an OS step fails or a name was planted: the earlier file stays, nothing planted is followed, no temporary file is left, the operator sees what each file's behaviour says.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -24,10 +28,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum class Step { Open, Write, Flush, Close, Rename, RenameAndCleanup };
+enum class Step { Kind, Random, Open, Write, Flush, Close, Rename, RenameAndCleanup };
 
 const char* name(Step s) {
     switch (s) {
+        case Step::Kind: return "kind";
+        case Step::Random: return "random";
         case Step::Open: return "open";
         case Step::Write: return "write";
         case Step::Flush: return "flush";
@@ -40,21 +46,38 @@ const char* name(Step s) {
 
 const std::string kInjected = "injected failure";
 
-// The C library's table with one step failing for files opened for writing. A failing
-// close still releases the file, as the real one does.
+// The C library's table with one step failing for files opened for writing ("open" fails
+// both ways a file is opened for writing: open "wb"/"ab" and the exclusive create). A
+// failing close still releases the file, as the real one does.
 FileOps failing(Step step) {
     FileOps ops = StdioFileOps();
     const FileOps real = StdioFileOps();
     switch (step) {
+        case Step::Kind:
+            ops.kind = [](const std::string&, std::string& reason) -> std::optional<FileKind> {
+                reason = kInjected;
+                return std::nullopt;
+            };
+            break;
+        case Step::Random:
+            ops.random = [](std::uint64_t&, std::string& reason) {
+                reason = kInjected;
+                return false;
+            };
+            break;
         case Step::Open:
             ops.open = [real](const std::string& path, const char* mode, std::string& reason) -> std::FILE* {
                 if (mode[0] == 'r') return real.open(path, mode, reason);
                 reason = kInjected;
                 return nullptr;
             };
+            ops.create = [](const std::string&, std::string& reason) -> std::FILE* {
+                reason = kInjected;
+                return nullptr;
+            };
             break;
         case Step::Write:
-            ops.write = [](std::FILE*, const std::string&, std::string& reason) {
+            ops.write = [](std::FILE*, std::string_view, std::string& reason) {
                 reason = kInjected;
                 return false;
             };
@@ -86,7 +109,9 @@ FileOps failing(Step step) {
     return ops;
 }
 
-class FileFaults : public ::testing::TestWithParam<Step> {
+// A fresh folder per test, made the current one (the header editor works there).
+template <class Param>
+class InFreshFolder : public ::testing::TestWithParam<Param> {
 protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -116,14 +141,18 @@ protected:
         std::sort(names.begin(), names.end());
         return names;
     }
+
+    fs::path dir_, previous_;
+};
+
+class FileFaults : public InFreshFolder<Step> {
+protected:
     // No temporary file is left, unless the cleanup step itself was made to fail.
     void expectOnly(std::vector<std::string> names) const {
         if (GetParam() == Step::RenameAndCleanup) return;
         std::sort(names.begin(), names.end());
         EXPECT_EQ(entries(), names);
     }
-
-    fs::path dir_, previous_;
 };
 
 const std::string kEarlier = "START-OF-LOG: 3.0\r\nthe earlier log\r\nEND-OF-LOG:\r\n";
@@ -190,9 +219,162 @@ TEST_P(FileFaults, HeaderEditorKeepsTheEarlierLogAndShowsItsMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryStep, FileFaults,
-                         ::testing::Values(Step::Open, Step::Write, Step::Flush, Step::Close,
-                                           Step::Rename, Step::RenameAndCleanup),
+                         ::testing::Values(Step::Kind, Step::Random, Step::Open, Step::Write, Step::Flush,
+                                           Step::Close, Step::Rename, Step::RenameAndCleanup),
                          [](const ::testing::TestParamInfo<Step>& info) {
+                             std::string n = name(info.param);
+                             for (char& c : n)
+                                 if (c == ' ') c = '_';
+                             return n;
+                         });
+
+// What someone who can write into the working folder may have put at the file's name, or
+// at the temporary name the file helpers once used ("<name>.tmp"), before the plug-in or
+// the editor writes its file.
+enum class Plant { LinkAtTheFile, DanglingLinkAtTheFile, LinkAtTheOldTemporaryName, FolderAtTheFile, FifoAtTheFile, DeviceAtTheFile };
+
+const char* name(Plant p) {
+    switch (p) {
+        case Plant::LinkAtTheFile: return "link at the file";
+        case Plant::DanglingLinkAtTheFile: return "dangling link at the file";
+        case Plant::LinkAtTheOldTemporaryName: return "link at the old temporary name";
+        case Plant::FolderAtTheFile: return "folder at the file";
+        case Plant::FifoAtTheFile: return "FIFO at the file";
+        case Plant::DeviceAtTheFile: return "device at the file";
+    }
+    return "?";
+}
+
+// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
+std::string whatIs(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    if (S_ISCHR(st.st_mode)) return "device";
+    std::ifstream in(path, std::ios::binary);
+    return "file:" + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class PlantedNames : public InFreshFolder<Plant> {
+protected:
+    // Puts the planted thing at `file` (or beside it); the victim is what a link points to.
+    // Returns the reason the file's own write is refused, empty when it must succeed.
+    std::string plant(const std::string& file) {
+        put("victim.txt", kVictim);
+        const fs::path at = dir_ / file;
+        switch (GetParam()) {
+            case Plant::LinkAtTheFile: fs::create_symlink(dir_ / "victim.txt", at); return "a symbolic link" + kOnly;
+            case Plant::DanglingLinkAtTheFile:
+                fs::create_symlink(dir_ / "made-through-the-link.txt", at);
+                return "a symbolic link" + kOnly;
+            case Plant::LinkAtTheOldTemporaryName:
+                fs::create_symlink(dir_ / "victim.txt", dir_ / (file + ".tmp"));
+                return "";
+            case Plant::FolderAtTheFile: fs::create_directory(at); return "a folder" + kOnly;
+            case Plant::FifoAtTheFile: EXPECT_EQ(::mkfifo(at.c_str(), 0600), 0); return "a FIFO" + kOnly;
+            case Plant::DeviceAtTheFile:
+                // A twin of /dev/full; only root may make one.
+                if (::geteuid() != 0 || ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0) return "skip";
+                return "a device" + kOnly;
+        }
+        return "";
+    }
+    // Nothing was written through, beside or in place of what was planted.
+    void expectUntouched(const std::map<std::string, std::string>& before) {
+        EXPECT_EQ(contentOf("victim.txt"), kVictim);
+        EXPECT_FALSE(fs::exists(dir_ / "made-through-the-link.txt"));
+        for (const auto& [file, what] : before) EXPECT_EQ(whatIs(dir_ / file), what) << file;
+    }
+    std::map<std::string, std::string> snapshot() const {
+        std::map<std::string, std::string> out;
+        for (const std::string& n : entries()) out[n] = whatIs(dir_ / n);
+        return out;
+    }
+
+    const std::string kVictim = "the victim's own bytes\n";
+    const std::string kOnly = ": an output replaces only a regular file";
+};
+
+TEST_P(PlantedNames, CabrilloFile) {
+    const std::string refusal = plant("RA3ABC.cbr");
+    if (refusal == "skip") GTEST_SKIP() << "making a device node needs root";
+    const auto before = snapshot();
+    StdioFileSystem files(dir_.string());
+    CCabrilloLog log;
+    log.baseName = "RA3ABC";
+    log.AddQsoLine("UA1A", 14025, "CW", OleDateTime{46158.5, DateStatus::Valid}, "599", "001", "599", "123");
+
+    const std::string message = log.WriteLog(files, 1);
+
+    if (refusal.empty()) {
+        EXPECT_EQ(message, "File produced: RA3ABC.cbr");
+        EXPECT_NE(contentOf("RA3ABC.cbr").find("UA1A"), std::string::npos);
+        auto rest = before;
+        rest.erase("RA3ABC.cbr");
+        EXPECT_EQ(entries().size(), before.size() + 1);
+        expectUntouched(rest);
+    } else {
+        EXPECT_EQ(message, "File not produced: RA3ABC.cbr (" + refusal + ")");
+        expectUntouched(before);
+        EXPECT_EQ(entries().size(), before.size());
+    }
+}
+
+TEST_P(PlantedNames, SettingsFile) {
+    // The settings file is read before it is written: a FIFO there is refused as an input
+    // too, at once (the alarm ends the test program instead of a hang).
+    ::alarm(60);
+    const std::string refusal = plant("VARDO.ini");
+    if (refusal == "skip") GTEST_SKIP() << "making a device node needs root";
+    const auto before = snapshot();
+    StdioFileSystem files(dir_.string());
+    IniFileSettings settings(files, "VARDO.ini");
+
+    settings.write("Claimed", "8");  // a refused write is not reported
+
+    if (refusal.empty()) {
+        EXPECT_EQ(contentOf("VARDO.ini"), "[Settings]\r\nClaimed=8\r\n");
+        auto rest = before;
+        rest.erase("VARDO.ini");
+        expectUntouched(rest);
+    } else {
+        expectUntouched(before);
+        EXPECT_EQ(entries().size(), before.size());
+    }
+    ::alarm(0);
+}
+
+TEST_P(PlantedNames, HeaderEditorsFile) {
+    const std::string refusal = plant("RA3ABC.cbr");
+    if (refusal == "skip") GTEST_SKIP() << "making a device node needs root";
+    put(orvin::kBodyFileName, "QSO: 14025 PM 2026-06-13 1205 RA3ABC 599 001 UA1A 599 123\r\n");
+    const auto before = snapshot();
+    orvin::StdioLogFiles files;
+    orvin::HeaderFields fields;
+    fields.callsign = "RA3ABC";
+
+    const orvin::SaveResult result = orvin::SaveLogFile(fields, files);
+
+    if (refusal.empty()) {
+        EXPECT_EQ(result, orvin::SaveResult::Written);
+        EXPECT_NE(contentOf("RA3ABC.cbr").find("UA1A"), std::string::npos);
+        auto rest = before;
+        rest.erase("RA3ABC.cbr");
+        expectUntouched(rest);
+    } else {
+        EXPECT_EQ(result, orvin::SaveResult::WriteFailed);
+        expectUntouched(before);
+        EXPECT_EQ(entries().size(), before.size());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPlant, PlantedNames,
+                         ::testing::Values(Plant::LinkAtTheFile, Plant::DanglingLinkAtTheFile,
+                                           Plant::LinkAtTheOldTemporaryName, Plant::FolderAtTheFile,
+                                           Plant::FifoAtTheFile, Plant::DeviceAtTheFile),
+                         [](const ::testing::TestParamInfo<Plant>& info) {
                              std::string n = name(info.param);
                              for (char& c : n)
                                  if (c == ' ') c = '_';

@@ -90,15 +90,32 @@ TEST_F(StdioFiles, ReplaceIntoAMissingFolderGivesTheSystemsReason) {
     EXPECT_EQ(files.replaceFile("no-such-folder/W1AW.cbr", "x"), "No such file or directory");
 }
 
-// The temporary file lands on a full device: the bytes are lost at fclose. The reason
-// comes back, the earlier log stays, and the temporary name is cleaned up.
-TEST_F(StdioFiles, FailedCloseKeepsTheEarlierFile) {
-    StdioFileSystem files(dir);
+// The temporary file lands on a full device (the create step hands out /dev/full): the
+// bytes are lost at the flush. The reason comes back and the earlier log stays.
+TEST_F(StdioFiles, FailedFlushKeepsTheEarlierFile) {
+    FileOps ops = StdioFileOps();
+    ops.create = [](const std::string&, std::string& reason) {
+        std::FILE* full = std::fopen("/dev/full", "wb");
+        if (full == nullptr) reason = "cannot open /dev/full";
+        return full;
+    };
+    StdioFileSystem files(dir, ops);
     ASSERT_TRUE(files.writeFile("W1AW.cbr", "earlier\r\n"));
-    ASSERT_EQ(symlink("/dev/full", pathOf("W1AW.cbr.tmp").c_str()), 0);
     EXPECT_EQ(files.replaceFile("W1AW.cbr", std::string(100, 'x')), "No space left on device");
     EXPECT_EQ(contentOf("W1AW.cbr"), "earlier\r\n");
-    EXPECT_FALSE(exists("W1AW.cbr.tmp"));
+}
+
+// A link planted at the name the temporary file once had ("W1AW.cbr.tmp") is neither
+// followed nor touched: the file still goes where it belongs.
+TEST_F(StdioFiles, ALinkAtTheOldTemporaryNameIsNotFollowed) {
+    StdioFileSystem files(dir);
+    ASSERT_TRUE(files.writeFile("W1AW.cbr", "earlier\r\n"));
+    ASSERT_TRUE(files.writeFile("victim.txt", "the victim\r\n"));
+    ASSERT_EQ(symlink(pathOf("victim.txt").c_str(), pathOf("W1AW.cbr.tmp").c_str()), 0);
+    EXPECT_EQ(files.replaceFile("W1AW.cbr", "new\r\n"), "");
+    EXPECT_EQ(contentOf("W1AW.cbr"), "new\r\n");
+    EXPECT_EQ(contentOf("victim.txt"), "the victim\r\n");
+    EXPECT_EQ(std::filesystem::read_symlink(pathOf("W1AW.cbr.tmp")).string(), pathOf("victim.txt"));
 }
 
 // The step the Windows layer replaces (rename), failing: the earlier file stays as it was.

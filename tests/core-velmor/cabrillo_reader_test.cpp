@@ -25,3 +25,33 @@ TEST(CabrilloReader, SplitsLinesTagsAndValues) {
     EXPECT_TRUE(cr::readCabrillo("END-OF-LOG:\r\n").lastLineEnded);
 }
 
+// A file is read through the file table's whole-file reader, so its faults are the table's.
+TEST(CabrilloReader, ReadsAFileThroughTheFileTable) {
+    const velmor::FileOps real = velmor::StdioFileOps();
+    velmor::FileOps ops = real;
+    std::string opened;
+    ops.open = [&](const std::string& path, const char*, std::string&) -> std::FILE* {
+        opened = path;
+        return std::tmpfile();
+    };
+    ops.readAll = [](std::FILE*, std::string& content) {
+        content = "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\nEND-OF-LOG:\r\n";
+        return true;
+    };
+    std::string reason;
+    const std::optional<cr::File> file = cr::readCabrilloFile("logs/ua1aaa.cbr", &reason, ops);
+    ASSERT_TRUE(file.has_value()) << reason;
+    EXPECT_EQ(opened, "logs/ua1aaa.cbr");
+    ASSERT_NE(file->findTag("CALLSIGN"), nullptr);
+    EXPECT_EQ(file->findTag("CALLSIGN")->value, "UA1AAA");
+
+    ops.readAll = [](std::FILE*, std::string&) { return false; };
+    EXPECT_FALSE(cr::readCabrilloFile("logs/ua1aaa.cbr", &reason, ops).has_value());
+    EXPECT_EQ(reason, "read error");
+    ops.open = [](const std::string&, const char*, std::string& r) -> std::FILE* {
+        r = "Permission denied";
+        return nullptr;
+    };
+    EXPECT_FALSE(cr::readCabrilloFile("logs/ua1aaa.cbr", &reason, ops).has_value());
+    EXPECT_EQ(reason, "Permission denied");
+}

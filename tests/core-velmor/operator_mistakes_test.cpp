@@ -121,7 +121,7 @@ const Mistake kMistakes[] = {
     {"another contest's Cabrillo log checked",
      {{"cqww.cbr", kOtherCbr}},
      {{"velmor check cqww.cbr", 2}},
-     {"cqww.cbr:2: warning: CONTEST: CQ-WW-CW is not this contest (Velmor)"},
+     {"cqww.cbr:2: warning: CONTEST: CQ-WW-CW is not this contest"},
      {"cqww.cbr"}},
     {"another contest's log among the committee's",
      {{"cqww.cbr", kOtherCbr}, {"ua1aaa.cbr", "@" + kTop + "/examples/crosscheck/ua1aaa.cbr"}},

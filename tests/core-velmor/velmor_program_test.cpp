@@ -1,13 +1,18 @@
 // The velmor program as an operator runs it: outputs on the bundled sample, exit statuses,
 // messages naming file, line or record and field, and no partial output file.
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,12 +54,15 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    // Runs velmor with `args` (shell words) in the test's folder.
-    Outcome run(const std::string& args, const std::string& input = "") {
+    // Runs velmor with `args` (shell words) in the test's folder, under `timeout`: a run that
+    // hangs ends with status 124 instead of stopping the tests.
+    // Standard output goes to `stdoutTo` when given (then `out` stays empty).
+    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "") {
         const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
         std::ofstream(in, std::ios::binary) << input;
-        const std::string cmd = "cd '" + dir_.string() + "' && '" + kExe + "' " + args + " <'" + in.string() +
-                                "' >'" + out.string() + "' 2>'" + err.string() + "'";
+        const std::string cmd = "cd '" + dir_.string() + "' && timeout 60 '" + kExe + "' " + args + " <'" +
+                                in.string() + "' >'" + (stdoutTo.empty() ? out.string() : stdoutTo) + "' 2>'" +
+                                err.string() + "'";
         const int raw = std::system(cmd.c_str());
         Outcome r;
         r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -254,6 +262,187 @@ TEST_F(VelmorProgram, EveryErrorCheckFindsInCabrillosFileCabrilloReported) {
     // The fixtures give check something to find, and most logs a file to check.
     EXPECT_GT(errorsSeen, 10);
     EXPECT_GT(checked, 20);
+}
+
+// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
+std::string whatIs(const fs::path& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return "missing";
+    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
+    if (S_ISDIR(st.st_mode)) return "folder";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    if (S_ISCHR(st.st_mode)) return "device";
+    return "file:" + readFile(path);
+}
+
+// `-o FILE` onto a name someone planted: a link (dangling or not), a folder, a FIFO or a
+// device is refused with status 3 and the reason, and stays as it was; a link at the name
+// the temporary file once had ("FILE.tmp") is never followed.
+TEST_F(VelmorProgram, OutputsReplaceOnlyARegularFile) {
+    struct Case {
+        const char* what;
+        std::function<void(const fs::path& at, const fs::path& victim)> plant;
+        std::string refusal;  // empty: written
+    };
+    const std::string only = ": an output replaces only a regular file";
+    const Case cases[] = {
+        {"link to a file", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at); },
+         "a symbolic link" + only},
+        {"dangling link", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v.string() + ".new", at); },
+         "a symbolic link" + only},
+        {"link at the old temporary name",
+         [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at.string() + ".tmp"); }, ""},
+        {"folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, "a folder" + only},
+        {"FIFO", [](const fs::path& at, const fs::path&) { ::mkfifo(at.c_str(), 0600); }, "a FIFO" + only},
+        // A twin of /dev/full where this process may make one (root); the old writer replaced it.
+        {"device",
+         [](const fs::path& at, const fs::path&) {
+             if (::geteuid() == 0) ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7));
+         },
+         "a device" + only},
+    };
+    for (const char* sub : {"cabrillo", "body"}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(sub) + ": " + c.what);
+            const fs::path at = dir_ / "out.cbr", victim = dir_ / "victim.txt";
+            fs::remove_all(at);
+            fs::remove(at.string() + ".tmp");
+            write("victim.txt", "the victim's own bytes\n");
+            c.plant(at, victim);
+            if (whatIs(at) == "missing" && !c.refusal.empty()) continue;  // no device node without root
+            const std::string before = whatIs(at);
+
+            const Outcome o = run(std::string(sub) + " '" + kSample + "' --call RZ3VLM -o out.cbr");
+
+            EXPECT_EQ(readFile(victim), "the victim's own bytes\n");
+            EXPECT_FALSE(fs::exists(victim.string() + ".new"));
+            if (c.refusal.empty()) {
+                EXPECT_EQ(o.status, 1) << o.err;  // the sample's QSOs turned away on purpose
+                EXPECT_NE(readFile(at).find("QSO: 14025 CW 2026-05-16 1201 RZ3VLM"), std::string::npos);
+                EXPECT_EQ(whatIs(at.string() + ".tmp"), "link:" + victim.string());
+                continue;
+            }
+            EXPECT_EQ(o.status, 3);
+            EXPECT_EQ(o.err, "out.cbr: error: cannot write: " + c.refusal + "\n");
+            EXPECT_EQ(whatIs(at), before);
+            for (const auto& entry : fs::directory_iterator(dir_))
+                EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+        }
+    }
+}
+
+// Inputs are regular files only: a FIFO given as a log is refused at once with the reason
+// (never waited on), as are a device and a folder; `check` and the converters end with
+// status 3, `crosscheck` leaves the file out (status 1) and lists it in skipped.csv.
+TEST_F(VelmorProgram, InputsThatAreNotFilesAreRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.cbr").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((dir_ / "fifo.adi").c_str(), 0600), 0);
+    fs::create_directory(dir_ / "folder.cbr");
+    const struct {
+        std::string args;
+        std::string message;
+    } cases[] = {
+        {"check fifo.cbr", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+        {"check folder.cbr", "folder.cbr: error: cannot read: a folder, not a file\n"},
+        {"check /dev/zero", "/dev/zero: error: cannot read: a device, not a regular file\n"},
+        {"score fifo.adi", "fifo.adi: error: cannot read: a FIFO, not a regular file\n"},
+        {"body fifo.cbr --call RZ3VLM -o -", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+        {"cabrillo '" + kSample + "' --call RZ3VLM --extra fifo.cbr -o -",
+         "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const Outcome o = run(c.args);
+        EXPECT_EQ(o.status, 3);
+        EXPECT_EQ(o.err, c.message);
+    }
+
+    write("ua1aaa.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\n"
+                        "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
+    const Outcome x = run("crosscheck fifo.cbr ua1aaa.cbr -o out");
+    EXPECT_EQ(x.status, 1) << x.err;
+    EXPECT_NE(x.err.find("fifo.cbr: left out: a FIFO, not a regular file\n"), std::string::npos) << x.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nfifo.cbr,\"a FIFO, not a regular file\"\n");
+}
+
+// In a log folder every entry named *.cbr or *.log is taken, whatever it is: a dangling
+// link, a FIFO and a folder so named are each listed in skipped.csv with the reason, and
+// the run ends with status 1 (some files left out). Other names are not logs.
+TEST_F(VelmorProgram, EveryEntryOfALogFolderPassedOverIsListed) {
+    fs::create_directories(dir_ / "logs/sub.cbr");
+    write("logs/ua1aaa.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\n"
+                             "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
+    write("logs/notes.txt", "not a log");
+    fs::create_symlink(dir_ / "logs/gone.cbr", dir_ / "logs/dangling.log");
+    ASSERT_EQ(::mkfifo((dir_ / "logs/fifo.CBR").c_str(), 0600), 0);
+
+    const Outcome o = run("crosscheck logs -o out");
+
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"),
+              "file,reason\n"
+              "logs/dangling.log,a symbolic link whose target does not exist\n"
+              "logs/fifo.CBR,\"a FIFO, not a regular file\"\n"
+              "logs/sub.cbr,\"a folder, not a file\"\n");
+    EXPECT_NE(o.err.find("logs/sub.cbr: left out: a folder, not a file\n"), std::string::npos) << o.err;
+    EXPECT_NE(readFile(dir_ / "out/results.csv").find("\nUA1AAA,"), std::string::npos);
+}
+
+// A log folder that cannot be read is an input that could not be read, as a file would be:
+// listed in skipped.csv, status 1 (root reads every folder, so this needs another user).
+TEST_F(VelmorProgram, AnUnreadableLogFolderIsAnInputLeftOut) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    fs::create_directories(dir_ / "locked");
+    fs::permissions(dir_ / "locked", fs::perms::none);
+    const Outcome o = run("crosscheck locked -o out");
+    fs::permissions(dir_ / "locked", fs::perms::owner_all);
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nlocked,cannot read the folder: Permission denied\n");
+}
+
+// Every write to standard output is checked, the final flush too: into a full disk
+// (/dev/full) or a pipe whose reader has gone (with SIGPIPE ignored, as some services run
+// programs) the run ends with status 3 and the reason, never with success.
+TEST_F(VelmorProgram, AFailedWriteToStandardOutputIsAFailure) {
+    const std::string runs[] = {
+        "score '" + kSample + "'",
+        "score --raw '" + kSample + "'",
+        "body '" + kSample + "' --call RZ3VLM -o -",
+        "cabrillo '" + kSample + "' --call RZ3VLM -o -",
+        "check '" + kData + "/RZ3VLM.cbr'",
+        "--version",
+        "score --help",
+    };
+    for (const std::string& args : runs) {
+        SCOPED_TRACE(args);
+        const Outcome full = run(args, "", "/dev/full");
+        EXPECT_EQ(full.status, 3);
+        EXPECT_NE(full.err.find("standard output: error: cannot write: No space left on device\n"), std::string::npos)
+            << full.err;
+
+        // A pipe with no reader left: its reading end is closed before velmor starts.
+        int pipeEnds[2];
+        ASSERT_EQ(::pipe(pipeEnds), 0);
+        ::close(pipeEnds[0]);
+        const fs::path err = dir_ / ".stderr";
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGPIPE, SIG_IGN);  // kept across exec
+            ::dup2(pipeEnds[1], 1);
+            const std::string cmd = "cd '" + dir_.string() + "' && exec timeout 60 '" + kExe + "' " + args +
+                                    " </dev/zero 2>'" + err.string() + "'";
+            ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+            std::_Exit(127);
+        }
+        ::close(pipeEnds[1]);
+        int raw = 0;
+        ASSERT_EQ(::waitpid(child, &raw, 0), child);
+        EXPECT_TRUE(WIFEXITED(raw)) << "ended by signal " << (WIFSIGNALED(raw) ? WTERMSIG(raw) : 0);
+        EXPECT_EQ(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, 3);
+        const std::string message = readFile(err);
+        EXPECT_NE(message.find("standard output: error: cannot write: Broken pipe\n"), std::string::npos) << message;
+    }
 }
 
 }  // namespace

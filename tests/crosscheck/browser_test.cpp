@@ -82,7 +82,7 @@ TEST(ResultsPage, ChromiumRendersSortsAndShowsIt) {
     o.outDir = dir;
     o.periodStart = "2026-05-16T12:00";
     o.periodEnd = "2026-05-16T16:00";
-    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, o), kExitSkipped);
+    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, o), RunOutcome::FilesLeftOut);
     writeFile(dir + "/harness.html", kHarness);
 
     const std::string dom =

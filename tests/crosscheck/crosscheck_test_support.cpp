@@ -28,11 +28,11 @@ std::string freshDir(const std::string& name) {
     return dir.string();
 }
 
-int runIn(const std::string& cwd, const RunOptions& options, std::string* messages) {
+RunOutcome runIn(const std::string& cwd, const RunOptions& options, std::string* messages) {
     const fs::path before = fs::current_path();
     fs::current_path(cwd);
     std::ostringstream err;
-    const int status = runCrosscheck(options, err);
+    const RunOutcome status = runCrosscheck(options, err);
     fs::current_path(before);
     if (messages) *messages = err.str();
     return status;

@@ -14,7 +14,7 @@ void writeFile(const std::string& path, const std::string& bytes);
 std::string freshDir(const std::string& name);
 // Runs the cross-check with `cwd` as the current folder (file names in the outputs are
 // then relative to it); the messages are returned in `messages`.
-int runIn(const std::string& cwd, const RunOptions& options, std::string* messages = nullptr);
+RunOutcome runIn(const std::string& cwd, const RunOptions& options, std::string* messages = nullptr);
 // Lines of a text, without their line ends.
 std::vector<std::string> lines(const std::string& text);
 

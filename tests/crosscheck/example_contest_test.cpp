@@ -4,7 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <set>
+#include <string_view>
 
 #include "crosscheck_test_support.h"
 
@@ -41,7 +44,7 @@ std::set<std::string> filesUnder(const fs::path& dir) {
 TEST(ExampleContest, OutputsMatchTheExpectedFilesByteForByte) {
     const std::string out = freshDir("example");
     std::string messages;
-    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out), &messages), kExitSkipped) << messages;
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out), &messages), RunOutcome::FilesLeftOut) << messages;
     EXPECT_NE(messages.find("examples/crosscheck/notes.log: left out: no START-OF-LOG line"), std::string::npos)
         << messages;
 
@@ -106,7 +109,7 @@ TEST(ExampleContest, UsageErrorsWriteNothing) {
         o.periodStart = c.start;
         o.periodEnd = c.end;
         std::string messages;
-        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitUsage) << c.what;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::UsageError) << c.what;
         EXPECT_NE(messages.find("error"), std::string::npos) << c.what;
         EXPECT_FALSE(fs::exists(out)) << c.what;
     }
@@ -117,7 +120,7 @@ TEST(ExampleContest, AnOutputFolderThatCannotBeMadeIsAFailureNotSuccess) {
     writeFile(dir + "/out", "a file where the folder should go");
     RunOptions o = exampleOptions(dir + "/out");
     std::string messages;
-    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), kExitFailed);
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
     EXPECT_NE(messages.find("cannot create"), std::string::npos) << messages;
 }
 
@@ -142,7 +145,7 @@ TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
     RunOptions o;
     o.logs = {"."};
     o.outDir = "out";
-    ASSERT_EQ(runIn(dir, o), kExitOk);
+    ASSERT_EQ(runIn(dir, o), RunOutcome::AllRead);
     const std::pair<const char*, const char*> reports[] = {
         {"UA1AAA_P.txt", "UA1AAA/P"}, {"UA1AAA_P-2.txt", "UA1AAA_P"}, {"ua1aaa_p-3.txt", "ua1aaa_p"}};
     const std::string page = readFile(dir + "/out/results.html");
@@ -151,6 +154,113 @@ TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
                   std::string::npos)
             << file;
         EXPECT_NE(page.find(std::string("href=\"reports/") + file + "\">" + call + "<"), std::string::npos) << file;
+    }
+}
+
+// Every log is read and every output (the --sqlite file too) made and put in place through
+// the run's one file table.
+TEST(ExampleContest, EveryFileGoesThroughTheFileTable) {
+    const std::string out = freshDir("table");
+    const FileOps real = StdioFileOps();
+    FileOps ops = real;
+    std::set<std::string> read, placed;
+    ops.open = [&](const std::string& path, const char* mode, std::string& r) {
+        if (mode[0] == 'r') read.insert(fs::path(path).filename().string());
+        return real.open(path, mode, r);
+    };
+    ops.rename = [&](const std::string& from, const std::string& to, std::string& r) {
+        placed.insert(fs::relative(to, out).generic_string());
+        return real.rename(from, to, r);
+    };
+    RunOptions o = exampleOptions(out);
+    o.files = &ops;
+#ifdef VELMOR_HAVE_SQLITE
+    o.sqlitePath = out + "/contest.db";
+#endif
+    EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o), RunOutcome::FilesLeftOut);
+    EXPECT_EQ(placed, filesUnder(out));
+    EXPECT_EQ(placed.count("reports/UA2BBB.txt"), 1u);
+    EXPECT_EQ(read, (std::set<std::string>{"notes.log", "ua1aaa.cbr", "ua2bbb.log", "ua3ccc.cbr", "ua4ddd.cbr",
+                                           "ua4ddf.cbr", "ua5eee-2.cbr", "ua5eee.cbr"}));
+}
+
+// One step of the file table failing for the outputs: status 3 with the reason, and the
+// outputs of an earlier run stay as they were, with no temporary file beside them.
+TEST(ExampleContest, AFailingFileStepFailsTheRunAndKeepsTheEarlierOutputs) {
+    const std::string out = freshDir("faults");
+    ASSERT_EQ(runIn(VELMOR_SOURCE_DIR, exampleOptions(out)), RunOutcome::FilesLeftOut);
+    const std::set<std::string> names = filesUnder(out);
+    std::map<std::string, std::string> earlier;
+    for (const std::string& name : names) earlier[name] = readFile(out + "/" + name);
+
+    const FileOps real = StdioFileOps();
+    const std::string injected = "injected failure";
+    for (const std::string step : {"kind", "random", "create", "write", "flush", "close", "rename"}) {
+        SCOPED_TRACE(step);
+        FileOps ops = real;
+        if (step == "kind")
+            ops.kind = [&](const std::string&, std::string& r) -> std::optional<FileKind> {
+                r = injected;
+                return std::nullopt;
+            };
+        if (step == "random") ops.random = [&](std::uint64_t&, std::string& r) { r = injected; return false; };
+        if (step == "create")
+            ops.create = [&](const std::string&, std::string& r) -> std::FILE* {
+                r = injected;
+                return nullptr;
+            };
+        if (step == "write")
+            ops.write = [&](std::FILE*, std::string_view, std::string& r) { r = injected; return false; };
+        if (step == "flush") ops.flush = [&](std::FILE*, std::string& r) { r = injected; return false; };
+        if (step == "close")
+            ops.close = [&](std::FILE* f, std::string& r) {
+                std::string ignored;
+                real.close(f, ignored);
+                r = injected;
+                return false;
+            };
+        if (step == "rename")
+            ops.rename = [&](const std::string&, const std::string&, std::string& r) { r = injected; return false; };
+        RunOptions o = exampleOptions(out);
+        o.files = &ops;
+        std::string messages;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
+        // The first output written, or (when the kind of a name cannot be told) the reports folder.
+        const std::string first = step == "kind" ? "cannot write into " + out + "/reports: "
+                                                 : "cannot write " + out + "/verdicts.csv: ";
+        EXPECT_NE(messages.find("crosscheck: error: " + first + injected + "\n"), std::string::npos) << messages;
+        EXPECT_EQ(filesUnder(out), names);
+        for (const std::string& name : names) EXPECT_EQ(readFile(out + "/" + name), earlier[name]) << name;
+    }
+}
+
+// A log folder that cannot be listed (the table's list step fails, as for a folder without
+// read permission) is an input that could not be read: listed in skipped.csv with the
+// reason, the other inputs read, status 1 as for a file; never a warning and success.
+TEST(ExampleContest, AnUnreadableLogFolderIsAnInputLeftOut) {
+    const std::string out = freshDir("unreadable-folder");
+    FileOps ops = StdioFileOps();
+    ops.list = [](const std::string&, std::vector<std::string>&, std::string& reason) {
+        reason = "Permission denied";
+        return false;
+    };
+    for (const std::vector<std::string>& logs : {std::vector<std::string>{"examples/crosscheck"},
+                                                std::vector<std::string>{"examples/crosscheck/ua1aaa.cbr",
+                                                                         "examples/crosscheck",
+                                                                         "examples/crosscheck/ua2bbb.log"}}) {
+        SCOPED_TRACE(logs.size());
+        RunOptions o;
+        o.logs = logs;
+        o.outDir = out;
+        o.files = &ops;
+        std::string messages;
+        EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::FilesLeftOut) << messages;
+        EXPECT_NE(messages.find("examples/crosscheck: left out: cannot read the folder: Permission denied\n"),
+                  std::string::npos)
+            << messages;
+        EXPECT_EQ(lines(readFile(out + "/skipped.csv")),
+                  (std::vector<std::string>{"file,reason", "examples/crosscheck,cannot read the folder: Permission denied"}));
+        EXPECT_EQ(lines(readFile(out + "/results.csv")).size(), logs.size() == 1 ? 1u : 3u);
     }
 }
 

@@ -51,7 +51,7 @@ TEST(PluginLogs, TwoStationsWorkingEachOtherAreAllOk) {
     o.periodStart = "2026-05-16T12:00";
     o.periodEnd = "2026-05-16T16:00";
     std::string messages;
-    ASSERT_EQ(runIn(dir, o, &messages), kExitOk) << messages;
+    ASSERT_EQ(runIn(dir, o, &messages), RunOutcome::AllRead) << messages;
     const std::vector<std::string> rows = lines(readFile(dir + "/out/verdicts.csv"));
     ASSERT_EQ(rows.size(), 1 + 2 * std::size(qsos));
     for (std::size_t i = 1; i < rows.size(); ++i) EXPECT_EQ(rows[i].substr(rows[i].size() - 4), ",OK,") << rows[i];

@@ -28,7 +28,7 @@ TEST_P(SyntheticContestTest, EveryVerdictIsTheExpectedOne) {
     run.periodEnd = kSyntheticPeriodEnd;
     std::string messages;
     // expected.csv is not a log: it is not even looked at (.csv).
-    ASSERT_EQ(runIn(dir, run, &messages), kExitOk) << messages;
+    ASSERT_EQ(runIn(dir, run, &messages), RunOutcome::AllRead) << messages;
 
     const std::vector<std::string> rows = lines(readFile(dir + "/out/verdicts.csv"));
     ASSERT_EQ(rows.size(), contest.expected.size() + 1);

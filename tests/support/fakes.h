@@ -1,5 +1,6 @@
-// Test doubles for the core's services: a settable clock, files in memory, settings in a
-// map that records every write, a scripted dialog and a launcher that records its calls.
+// Test doubles for the core's services: a settable clock, the core's files in memory,
+// settings in a map that records every write, a scripted dialog and a launcher that records
+// its calls.
 #pragma once
 
 #include <functional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "cabrillo/station_details.h"
+#include "services/memory_files.h"
 #include "services/services.h"
 
 namespace velmor::test {
@@ -20,43 +22,9 @@ public:
     CalendarTime utcNow() const override { return now; }
 };
 
-class MemoryFileSystem : public FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    std::vector<std::string> unwritable;  // names whose writes fail
-    std::vector<std::string> opened;      // every name opened for writing or appending
-
-    bool writeFile(const std::string& name, const std::string& bytes) override {
-        opened.push_back(name);
-        if (blocked(name)) return false;
-        files[name] = bytes;
-        return true;
-    }
-    bool appendFile(const std::string& name, const std::string& bytes) override {
-        opened.push_back(name);
-        if (blocked(name)) return false;
-        files[name] += bytes;
-        return true;
-    }
-    std::optional<std::string> readFile(const std::string& name) override {
-        auto it = files.find(name);
-        if (it == files.end()) return std::nullopt;
-        return it->second;
-    }
-    std::string replaceFile(const std::string& name, const std::string& bytes) override {
-        opened.push_back(name);
-        if (blocked(name)) return "Access is denied.";
-        files[name] = bytes;
-        return {};
-    }
-
-private:
-    bool blocked(const std::string& name) const {
-        for (const auto& u : unwritable)
-            if (u == name) return true;
-        return false;
-    }
-};
+// Files in memory: the core's one in-memory file system, the same the velmor program runs
+// the plug-in on.
+using MemoryFileSystem = velmor::MemoryFileSystem;
 
 class MapSettings : public SettingsStore {
 public:

@@ -66,42 +66,43 @@ bool nothingToWrite(const FileOptions& o, const std::string& name, const LogInpu
 
 int runCabrillo(const FileOptions& o) {
     const auto result = produce(o);
-    if (!result) return kIoFailure;
+    if (!result) return kExitFileError;
     const std::string name = o.output.empty() ? result->second.cabrilloName : o.output;
-    if (nothingToWrite(o, name, result->first, result->second)) return kLeftOut;
-    if (!writeOutput(name, result->second.cabrilloFile)) return kIoFailure;
+    if (nothingToWrite(o, name, result->first, result->second)) return kExitLeftOut;
+    if (!writeOutput(name, result->second.cabrilloFile)) return kExitFileError;
     const WrittenFile written{name, &result->second.cabrilloFile, false};
     return reportRun(o.log, result->first, result->second, &written);
 }
 
 int runBody(const FileOptions& o) {
     const auto result = produce(o);
-    if (!result) return kIoFailure;
+    if (!result) return kExitFileError;
     std::string body;
     for (const std::string& line : result->second.qsoLines) body += line;
     const std::string name = o.output.empty() ? "tmp.tmp" : o.output;
-    if (nothingToWrite(o, name, result->first, result->second)) return kLeftOut;
-    if (!writeOutput(name, body)) return kIoFailure;
+    if (nothingToWrite(o, name, result->first, result->second)) return kExitLeftOut;
+    if (!writeOutput(name, body)) return kExitFileError;
     const WrittenFile written{name, &body, true};
     return reportRun(o.log, result->first, result->second, &written);
 }
 
 }  // namespace
 
-void addCabrilloCommand(CLI::App& app, std::function<int()>& run) {
+void setUpCabrillo(CLI::App& cmd, Run& run) {
     auto o = std::make_shared<FileOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "cabrillo", std::string("Write the Cabrillo file exactly as the plug-in's writer does, with the "
-                                "station details as the dialog loads them and OK pressed.") + kAdifFieldsHelp + kRunStatusHelp);
-    cmd->add_option("LOG", o->log, kLogHelp)->required();
-    cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
-    cmd->add_option("--details", o->details,
-                    "stored station details (the plug-in's VARDO.ini); without it, the dialog's defaults");
-    cmd->add_option("--extra", o->extra, "extra header lines (the plug-in's cabrillo.ini), copied unchanged");
-    cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: CALL.cbr as the plug-in names it)");
-    cmd->add_option("--category", o->category,
-                    "the contest category chosen in the dialog's list (" + categoryList() + "); without it, " +
-                        stationField(&StationDetails::category)->fixedValue + " as the dialog opens")
+    cmd.description(std::string("Write the Cabrillo file exactly as the plug-in's writer does, with the station "
+                                "details as the dialog loads them and OK pressed.\n") +
+                    kAdifFieldsHelp + kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, kLogHelp)->required();
+    cmd.add_option("--call", o->call, "own call, as the logging program passes it")->required();
+    cmd.add_option("--details", o->details,
+                   "stored station details (the plug-in's VARDO.ini, or what velmor details wrote); without it, "
+                   "the dialog's defaults");
+    cmd.add_option("--extra", o->extra, "extra header lines (the plug-in's cabrillo.ini), copied unchanged");
+    cmd.add_option("-o,--output", o->output, "output file; - for standard output (default: CALL.cbr as the plug-in names it)");
+    cmd.add_option("--category", o->category,
+                   "the contest category chosen in the dialog's list (" + categoryList() + "); without it, " +
+                       stationField(&StationDetails::category)->fixedValue + " as the dialog opens")
         ->type_name("CATEGORY")
         ->transform(CLI::Validator(
             [](std::string& value) {
@@ -111,18 +112,18 @@ void addCabrilloCommand(CLI::App& app, std::function<int()>& run) {
                 return std::string();
             },
             ""));
-    cmd->callback([o, &run] { run = [o] { return runCabrillo(*o); }; });
+    cmd.callback([o, &run] { run = [o] { return runCabrillo(*o); }; });
 }
 
-void addBodyCommand(CLI::App& app, std::function<int()>& run) {
+void setUpBody(CLI::App& cmd, Run& run) {
     auto o = std::make_shared<FileOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "body", std::string("Write the QSO lines alone, in the plug-in's format with CR LF: the log body "
-                            "the header editor reads.") + kAdifFieldsHelp + kRunStatusHelp);
-    cmd->add_option("LOG", o->log, kLogHelp)->required();
-    cmd->add_option("--call", o->call, "own call, as the logging program passes it")->required();
-    cmd->add_option("-o,--output", o->output, "output file; - for standard output (default: tmp.tmp)");
-    cmd->callback([o, &run] { run = [o] { return runBody(*o); }; });
+    cmd.description(std::string("Write the QSO lines alone, in the plug-in's format with CR LF: the log body the "
+                                "header editor reads.\n") +
+                    kAdifFieldsHelp + kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, kLogHelp)->required();
+    cmd.add_option("--call", o->call, "own call, as the logging program passes it")->required();
+    cmd.add_option("-o,--output", o->output, "output file; - for standard output (default: tmp.tmp)");
+    cmd.callback([o, &run] { run = [o] { return runBody(*o); }; });
 }
 
 }  // namespace velmor::cli

@@ -1,5 +1,7 @@
 // velmor check: findings in Cabrillo files, one a line.
+#include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "check/cabrillo_check.h"
@@ -10,35 +12,34 @@ namespace velmor::cli {
 namespace {
 
 int runCheck(const std::vector<std::string>& files) {
-    int status = check::kClean;
+    int status = kExitClean;
     for (const std::string& name : files) {
         std::string reason;
-        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrilloFile(name, &reason);
+        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrilloFile(name, &reason, fileOps());
         if (!file) {
             report(name + ": error: cannot read: " + reason);
-            status = std::max(status, int(check::kUnreadable));
+            status = std::max(status, int(kExitFileError));
             continue;
         }
         const std::vector<check::Finding> findings = check::checkCabrillo(*file);
         std::string text;
         for (const check::Finding& f : findings) text += check::formatFinding(name, f) + "\n";
-        writeStdout(toTerminal(text));
-        status = std::max(status, check::exitStatusOf(findings));
+        if (!writeStdout(toTerminal(text))) return kExitFileError;
+        if (const std::optional<check::Finding::Severity> worst = check::worstSeverity(findings))
+            status = std::max(status, int(*worst == check::Finding::Severity::Error ? kExitErrors : kExitWarnings));
     }
     return status;
 }
 
 }  // namespace
 
-void addCheckCommand(CLI::App& app, std::function<int()>& run) {
+void setUpCheck(CLI::App& cmd, Run& run) {
     auto files = std::make_shared<std::vector<std::string>>();
-    CLI::App* cmd = app.add_subcommand(
-        "check",
-        "Check Cabrillo files before sending them: one finding a line, FILE:LINE: error: ... or "
-        "FILE:LINE: warning: ....\nExit status: 0 clean, 1 warnings only, 2 errors, 3 a file not "
-        "readable.");
-    cmd->add_option("FILE", *files, "Cabrillo files; - for standard input")->required();
-    cmd->callback([files, &run] { run = [files] { return runCheck(*files); }; });
+    cmd.description(std::string("Check Cabrillo files before sending them: one finding a line, FILE:LINE: error: ... "
+                                "or FILE:LINE: warning: ....\n") +
+                    kCheckStatusHelp);
+    cmd.add_option("FILE", *files, "Cabrillo files; - for standard input")->required();
+    cmd.callback([files, &run] { run = [files] { return runCheck(*files); }; });
 }
 
 }  // namespace velmor::cli

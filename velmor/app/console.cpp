@@ -1,3 +1,4 @@
+// The program's contact with its surroundings: messages, files, the terminal's encoding.
 #include "console.h"
 
 #include <array>
@@ -52,17 +53,17 @@ void appendUtf8(std::string& out, char32_t c) {
 
 int lastPercent = -1;
 
+}  // namespace
+
 // Windows' rename refuses an existing target: the Windows build puts a finished file in
 // place with the Win32 steps that Stats.dll and Orvin.exe use too.
-const FileOps& outputFileOps() {
+const FileOps& fileOps() {
 #ifdef _WIN32
     return win32::Win32FileOps();
 #else
     return StdioFileOps();
 #endif
 }
-
-}  // namespace
 
 void report(const std::string& line) {
     std::fwrite(line.data(), 1, line.size(), stderr);
@@ -71,18 +72,15 @@ void report(const std::string& line) {
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& reason) {
-    std::optional<std::string> content = ReadWholeFile(StdioFileOps(), path, reason);
+    std::optional<std::string> content = ReadWholeFile(fileOps(), path, reason);
     if (!content) return false;
     bytes += *content;
     return true;
 }
 
 bool writeOutput(const std::string& path, const std::string& bytes) {
-    if (path == "-") {
-        writeStdout(bytes);
-        return true;
-    }
-    const std::string reason = ReplaceFileSafely(outputFileOps(), path, bytes);
+    if (path == "-") return writeStdout(bytes);
+    const std::string reason = ReplaceFileSafely(fileOps(), path, bytes);
     if (!reason.empty()) {
         report(path + ": error: cannot write: " + reason);
         return false;
@@ -110,9 +108,32 @@ void prepareStreams() {
 #endif
 }
 
-void writeStdout(const std::string& bytes) {
-    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
-    std::fflush(stdout);
+namespace {
+bool stdoutFailed = false;
+
+bool stdoutFailure(std::string reason) {
+    if (!stdoutFailed) report("standard output: error: cannot write: " + (reason.empty() ? "write failed" : reason));
+    stdoutFailed = true;
+    return false;
+}
+}  // namespace
+
+bool writeStdout(const std::string& bytes) {
+    if (stdoutFailed) return false;
+    std::string reason;
+    if (!fileOps().write(stdout, bytes, reason) || !fileOps().flush(stdout, reason)) return stdoutFailure(reason);
+    return true;
+}
+
+bool finishStdout() {
+    if (stdoutFailed) return false;
+    errno = 0;
+    std::cout.flush();
+    std::string reason;
+    if (!fileOps().flush(stdout, reason)) return stdoutFailure(reason);
+    // An earlier write of the C++ stream (CLI11's help) that failed on its own flush.
+    if (!std::cout || std::ferror(stdout)) return stdoutFailure(SystemReason(errno));
+    return true;
 }
 
 std::string toTerminal(const std::string& cp1251) {

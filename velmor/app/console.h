@@ -4,7 +4,13 @@
 #include <cstddef>
 #include <string>
 
+#include "services/file_ops.h"
+
 namespace velmor::cli {
+
+// The file table of this platform: the C library's, on Windows the Win32 steps that
+// Stats.dll and Orvin.exe use too. Every file the program reads or writes goes through it.
+const FileOps& fileOps();
 
 // One line to standard error.
 void report(const std::string& line);
@@ -12,16 +18,23 @@ void report(const std::string& line);
 // The whole of `path`; false with the system's reason when it cannot be read.
 bool readWholeFile(const std::string& path, std::string& bytes, std::string& reason);
 
-// Writes `bytes` to `path` ("-": standard output) through a temporary file put in place
-// only when complete, so a failure never leaves a partial file. False (reported, naming
-// the file) on failure.
+// Writes `bytes` to `path` ("-": standard output, checked as writeStdout) through a
+// temporary file put in place only when complete, so a failure never leaves a partial file.
+// False (reported, naming the file) on failure.
 bool writeOutput(const std::string& path, const std::string& bytes);
 
 // Standard output and standard error take bytes unchanged (no newline translation).
 void prepareStreams();
 
-// Writes bytes to standard output unchanged.
-void writeStdout(const std::string& bytes);
+// Writes bytes to standard output unchanged and flushes them. False when they could not be
+// written (a full disk, a closed pipe): reported once, as "standard output: error: cannot
+// write: REASON"; the subcommand then ends with status 3.
+bool writeStdout(const std::string& bytes);
+
+// The program's last step: whatever reached standard output by other ways (--help, --version)
+// is flushed and checked. False (reported as above, unless already reported) when any write
+// to standard output failed.
+bool finishStdout();
 
 // Code page 1251 text for the terminal: UTF-8, with CR LF as LF.
 std::string toTerminal(const std::string& cp1251);

@@ -27,15 +27,10 @@ bool readLog(const std::string& path, const std::string& callOption, LogInput& o
 // The help of a LOG argument, and of what an ADIF log must hold, for score, cabrillo and body.
 inline constexpr const char* kLogHelp = "ADIF (.adi, .adif) or Cabrillo log; - for standard input";
 inline constexpr const char* kAdifFieldsHelp =
-    "\nADIF fields read: the received exchange SRX_STRING, else the serial number SRX; the sent one "
+    "ADIF fields read: the received exchange SRX_STRING, else the serial number SRX; the sent one "
     "STX_STRING, else STX (a QSO missing either is turned away); RST_RCVD and RST_SENT (missing: the mode's "
     "usual report, 599 or 59); CALL, QSO_DATE, TIME_ON, FREQ or BAND, MODE and SUBMODE; the own call "
-    "STATION_CALLSIGN, else OPERATOR, else --call.";
-// Their exit statuses, as reportRun gives them.
-inline constexpr const char* kRunStatusHelp =
-    "\nExit status: 0 every record a contest QSO; 1 a record not read, a QSO turned away or one the "
-    "committee will not count, or no contest QSO at all (the summary on standard error says which); 2 usage "
-    "error; 3 a file not readable or not written.";
+    "STATION_CALLSIGN, else OPERATOR, else --call.\n";
 
 // "record N" or "line N" for a QSO of this input.
 std::string sourceName(const LogInput& in, int source);

@@ -109,7 +109,7 @@ int reportRun(const std::string& path, const LogInput& in, const SessionOutput& 
         report("written: " + displayName(written->name) + " (" + std::to_string(out.qsoLines.size()) +
                (out.qsoLines.size() == 1 ? " QSO line" : " QSO lines") + ", claimed score " +
                std::to_string(out.score) + ")");
-    return in.errors > 0 || check.errors > 0 || !summary.complete() ? kLeftOut : kDone;
+    return in.errors > 0 || check.errors > 0 || !summary.complete() ? kExitLeftOut : kExitDone;
 }
 
 }  // namespace velmor::cli

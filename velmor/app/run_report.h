@@ -20,8 +20,8 @@ struct WrittenFile {
 // count: "...; written as NAME:LINE, which the committee will not count"), so that check
 // never finds an error the run did not report. Then the summary line
 // (host_session/run_summary.h), and last "written: NAME (N QSO lines, claimed score S)".
-// Returns kLeftOut when an error was reported, check would find one, or the summary is not
-// complete; else kDone.
+// Returns kExitLeftOut when an error was reported, check would find one, or the summary is not
+// complete; else kExitDone.
 int reportRun(const std::string& path, const LogInput& in, const SessionOutput& out, const WrittenFile* written);
 
 }  // namespace velmor::cli

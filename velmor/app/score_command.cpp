@@ -69,7 +69,7 @@ std::string committeeReport(const LogInput& in, const SessionOutput& out) {
 
 int runScore(const ScoreOptions& o) {
     LogInput in;
-    if (!readLog(o.log, o.call, in)) return kIoFailure;
+    if (!readLog(o.log, o.call, in)) return kExitFileError;
     SessionInput session;
     session.ownCall = in.ownCall;
     const bool progress = in.qsos.size() > kProgressFrom && stderrIsTerminal();
@@ -85,24 +85,23 @@ int runScore(const ScoreOptions& o) {
     text += "\r\nTurned away (" + std::to_string(lines) + "):\r\n" + turnedAway;
     text += "\r\n" + repeatReport(in, out);
     text += "\r\n" + committeeReport(in, out);
-    writeStdout(o.raw ? text : toTerminal(text));
+    if (!writeStdout(o.raw ? text : toTerminal(text))) return kExitFileError;
     return reportRun(o.log, in, out, nullptr);
 }
 
 }  // namespace
 
-void addScoreCommand(CLI::App& app, std::function<int()>& run) {
+void setUpScore(CLI::App& cmd, Run& run) {
     auto o = std::make_shared<ScoreOptions>();
-    CLI::App* cmd = app.add_subcommand(
-        "score",
-        "Score a log as the plug-in does: statistics text and score, QSOs turned away (as err.txt "
-        "holds them), repeats within the clock hour, and the QSOs the plug-in counts but the committee "
-        "will not (outside the contest bands, or without a Velmor exchange) with the score without them." +
-            std::string(kAdifFieldsHelp) + kRunStatusHelp);
-    cmd->add_option("LOG", o->log, kLogHelp)->required();
-    cmd->add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");
-    cmd->add_flag("--raw", o->raw, "write the plug-in's bytes unchanged (code page 1251, CR LF)");
-    cmd->callback([o, &run] { run = [o] { return runScore(*o); }; });
+    cmd.description(std::string("Score a log as the plug-in does: statistics text and score, QSOs turned away (as err.txt "
+                                 "holds them), repeats within the clock hour, and the QSOs the plug-in "
+                                 "counts but the committee will not (outside the contest bands, or "
+                                 "without a Velmor exchange) with the score without them.\n") +
+                    kAdifFieldsHelp + kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, kLogHelp)->required();
+    cmd.add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");
+    cmd.add_flag("--raw", o->raw, "write the plug-in's bytes unchanged (code page 1251, CR LF)");
+    cmd.callback([o, &run] { run = [o] { return runScore(*o); }; });
 }
 
 }  // namespace velmor::cli

@@ -1,7 +1,6 @@
 // Cabrillo files as numbered lines, each split into its tag and value.
 #include "cabrillo_reader.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -56,30 +55,19 @@ File readCabrillo(std::string_view bytes) {
     return file;
 }
 
-std::optional<File> readCabrilloFile(const std::string& path, std::string* reason) {
-    std::string bytes;
+std::optional<File> readCabrilloFile(const std::string& path, std::string* reason, const FileOps& ops) {
     if (path == "-") {
         std::ostringstream all;
         all << std::cin.rdbuf();
-        bytes = all.str();
-    } else {
-        errno = 0;
-        std::FILE* f = std::fopen(path.c_str(), "rb");
-        if (!f) {
-            if (reason) *reason = errno ? std::strerror(errno) : "cannot open";
-            return std::nullopt;
-        }
-        char buffer[65536];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-        const bool failed = std::ferror(f) != 0;
-        std::fclose(f);
-        if (failed) {
-            if (reason) *reason = "read error";
-            return std::nullopt;
-        }
+        return readCabrillo(all.str());
     }
-    return readCabrillo(bytes);
+    std::string why;
+    const std::optional<std::string> bytes = ReadWholeFile(ops, path, why);
+    if (!bytes) {
+        if (reason) *reason = why;
+        return std::nullopt;
+    }
+    return readCabrillo(*bytes);
 }
 
 }  // namespace velmor::cabrillo_reader

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "services/file_ops.h"
+
 namespace velmor::cabrillo_reader {
 
 // QSO lines are read by the one QSO-line module (cabrillo/qso_line.h: qso_line::read on a
@@ -38,8 +40,9 @@ struct File {
 // lines) and each line into tag and value. Never fails.
 File readCabrillo(std::string_view bytes);
 
-// Reads `path` ("-" is standard input) whole and splits it. nullopt when the file cannot
-// be read; then `reason` (if given) says why.
-std::optional<File> readCabrilloFile(const std::string& path, std::string* reason = nullptr);
+// Reads `path` ("-" is standard input) whole, through ReadWholeFile on `ops`, and splits
+// it. nullopt when the file cannot be read; then `reason` (if given) says why.
+std::optional<File> readCabrilloFile(const std::string& path, std::string* reason = nullptr,
+                                     const FileOps& ops = StdioFileOps());
 
 }  // namespace velmor::cabrillo_reader

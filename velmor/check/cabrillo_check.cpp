@@ -42,7 +42,7 @@ std::optional<std::string> otherContest(const cr::File& file, const std::vector<
     return "CONTEST: " + std::string(name) + " is not this contest";
 }
 
-std::vector<Finding> checkCabrillo(const cr::File& file) {
+std::vector<Finding> checkCabrillo(const cr::File& file, const std::vector<std::string>& otherContests) {
     std::vector<Finding> out;
     auto error = [&](int line, std::string m) { out.push_back({line, Finding::Severity::Error, std::move(m)}); };
     auto warning = [&](int line, std::string m) { out.push_back({line, Finding::Severity::Warning, std::move(m)}); };
@@ -76,8 +76,8 @@ std::vector<Finding> checkCabrillo(const cr::File& file) {
         }
         if (tag == "CLAIMED-SCORE" && !claimedLine) claimedLine = &line;
         if (tag == "CONTEST" && &line == file.findTag("CONTEST"))
-            if (const std::optional<std::string> other = otherContest(file))
-                warning(line.number, *other + " (" + std::string(rules::kSetName) + ")");
+            if (std::optional<std::string> other = otherContest(file, otherContests))
+                warning(line.number, std::move(*other));
         if (tag == "CATEGORY-BAND" && text::hasLowerCase(line.value))
             warning(line.number, "band " + quoted(line.value) + " in lower case; Cabrillo 3.0 writes " +
                                      quoted(text::upperCase(line.value)));
@@ -141,11 +141,13 @@ std::string formatFinding(const std::string& fileName, const Finding& f) {
            (f.severity == Finding::Severity::Error ? "error: " : "warning: ") + f.message;
 }
 
-int exitStatusOf(const std::vector<Finding>& findings) {
-    int status = kClean;
-    for (const Finding& f : findings)
-        status = std::max(status, f.severity == Finding::Severity::Error ? int(kErrors) : int(kWarnings));
-    return status;
+std::optional<Finding::Severity> worstSeverity(const std::vector<Finding>& findings) {
+    std::optional<Finding::Severity> worst;
+    for (const Finding& f : findings) {
+        if (f.severity == Finding::Severity::Error) return f.severity;
+        worst = f.severity;
+    }
+    return worst;
 }
 
 }  // namespace velmor::check

@@ -47,14 +47,14 @@ std::optional<std::string> otherContest(const cabrillo_reader::File& file,
                                         const std::vector<std::string>& accepted = {});
 
 // Every finding of the file, ordered by line (findings of one line in the order found).
-std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file);
+// `otherContests`: contests besides this one whose logs draw no warning (otherContest).
+std::vector<Finding> checkCabrillo(const cabrillo_reader::File& file,
+                                   const std::vector<std::string>& otherContests = {});
 
 // "FILE:LINE: error: MESSAGE" or "FILE:LINE: warning: MESSAGE".
 std::string formatFinding(const std::string& fileName, const Finding& finding);
 
-// The exit status of `velmor check`.
-enum ExitStatus { kClean = 0, kWarnings = 1, kErrors = 2, kUnreadable = 3 };
-// kClean, kWarnings or kErrors for the findings of one file.
-int exitStatusOf(const std::vector<Finding>& findings);
+// The most serious finding's severity (Error over Warning); nullopt for a clean file.
+std::optional<Finding::Severity> worstSeverity(const std::vector<Finding>& findings);
 
 }  // namespace velmor::check

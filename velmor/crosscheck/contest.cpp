@@ -24,30 +24,23 @@ std::string tagValue(const cr::File& file, std::string_view tag) {
     return line ? line->value : std::string();
 }
 
-std::optional<std::string> readWholeFile(const std::string& path, std::string& reason) {
-    std::error_code ec;
-    if (fs::is_directory(fs::u8path(path), ec)) {
-        reason = "a folder, not a file";
-        return std::nullopt;
-    }
-    return ReadWholeFile(StdioFileOps(), path, reason);
-}
-
 }  // namespace
 
-std::vector<std::string> expandLogArgument(const std::string& arg) {
+std::vector<std::string> expandLogArgument(const std::string& arg, const FileOps& ops, std::string& folderError) {
     std::error_code ec;
     if (!fs::is_directory(fs::u8path(arg), ec)) return {arg};
+    std::vector<std::string> names;
+    if (!ops.list(arg, names, folderError)) {
+        if (folderError.empty()) folderError = "cannot read the folder";
+        return {};
+    }
     std::vector<std::string> files;
-    for (const auto& entry : fs::directory_iterator(fs::u8path(arg), ec)) {
-        if (!entry.is_regular_file(ec)) continue;
-        const std::string ext = text::lowerCase(entry.path().extension().u8string());
+    const bool sep = !arg.empty() && (arg.back() == '/' || arg.back() == '\\');
+    for (const std::string& name : names) {
+        const std::string ext = text::lowerCase(fs::u8path(name).extension().u8string());
         // Joined with '/', which Windows accepts too, so that every platform names the files
         // alike in the outputs.
-        if (ext == ".cbr" || ext == ".log") {
-            const bool sep = !arg.empty() && (arg.back() == '/' || arg.back() == '\\');
-            files.push_back(arg + (sep ? "" : "/") + entry.path().filename().u8string());
-        }
+        if (ext == ".cbr" || ext == ".log") files.push_back(arg + (sep ? "" : "/") + name);
     }
     std::sort(files.begin(), files.end());
     return files;
@@ -105,11 +98,22 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
     return true;
 }
 
-bool Contest::addPath(const std::string& path) {
+bool Contest::addPath(const std::string& path, const FileOps& ops) {
     std::string reason;
     bool ok = false;
-    if (auto bytes = readWholeFile(path, reason)) ok = addFile(path, *bytes, reason);
+    if (auto bytes = ReadWholeFile(ops, path, reason)) ok = addFile(path, *bytes, reason);
     if (!ok) unreadable_.push_back({files_++, SkippedFile{path, reason}});
+    return ok;
+}
+
+void Contest::addUnreadable(const std::string& path, const std::string& reason) {
+    unreadable_.push_back({files_++, SkippedFile{path, reason}});
+}
+
+bool Contest::addBytes(const std::string& name, std::string_view bytes) {
+    std::string reason;
+    const bool ok = addFile(name, bytes, reason);
+    if (!ok) unreadable_.push_back({files_++, SkippedFile{name, reason}});
     return ok;
 }
 

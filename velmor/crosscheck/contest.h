@@ -9,6 +9,7 @@
 
 #include "cabrillo/qso_line.h"
 #include "crosscheck/engine.h"
+#include "services/file_ops.h"
 
 namespace velmor::crosscheck {
 
@@ -31,8 +32,15 @@ public:
     // is the CALLSIGN line; the category the CATEGORY line if it has a value, else the
     // values of CATEGORY-OPERATOR, CATEGORY-BAND and CATEGORY-MODE joined by blanks.
     bool addFile(const std::string& fileName, std::string_view bytes, std::string& reason);
-    // Reads `path` and adds it; an unreadable file is kept with its reason for skipped().
-    bool addPath(const std::string& path);
+    // Reads `path` through `ops` and adds it; an unreadable file (a FIFO, a device, a folder
+    // or a dangling link among them) is kept with its reason for skipped().
+    bool addPath(const std::string& path, const FileOps& ops = StdioFileOps());
+    // An input that could not be read at all (a log folder that cannot be listed), kept with
+    // its reason for skipped() in the order given.
+    void addUnreadable(const std::string& path, const std::string& reason);
+    // Adds a log read elsewhere (the robot's database) under `name`, kept with its reason
+    // when it cannot be read as a Cabrillo log.
+    bool addBytes(const std::string& name, std::string_view bytes);
     std::size_t unreadableCount() const { return unreadable_.size(); }
     // Applies the rules; after this the results below are final.
     void run() { engine.run(); }
@@ -54,8 +62,11 @@ private:
     std::uint32_t files_ = 0;
 };
 
-// The files a LOG argument stands for: a file itself, or every ".cbr" and ".log" file
-// (extension in any case) in a folder, sorted by name and joined to the folder with '/'.
-std::vector<std::string> expandLogArgument(const std::string& arg);
+// The files a LOG argument stands for: a file itself, or every entry named "*.cbr" or
+// "*.log" (extension in any case) in a folder, listed through `ops`, sorted by name and
+// joined to the folder with '/'. Entries are taken by name whatever they are, so that a
+// folder, a FIFO or a dangling link so named is reported when read, not passed over in
+// silence. A folder that cannot be listed gives no files and the reason in `folderError`.
+std::vector<std::string> expandLogArgument(const std::string& arg, const FileOps& ops, std::string& folderError);
 
 }  // namespace velmor::crosscheck

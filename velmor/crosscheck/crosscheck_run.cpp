@@ -2,7 +2,6 @@
 #include "crosscheck/crosscheck_run.h"
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <system_error>
 
@@ -17,28 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Writes `name` through a temporary file beside it, put in place only when whole: a failed
-// run never leaves a cut-off output. Returns an empty string or the reason of the failure.
-std::string writeOutput(const fs::path& name, const std::function<void(std::ostream&)>& write) {
-    fs::path tmp = name;
-    tmp += ".tmp";
-    std::string error;
-    {
-        std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-        if (!out) return "cannot create " + tmp.u8string();
-        write(out);
-        out.flush();
-        if (!out) error = "cannot write " + tmp.u8string();
-    }
-    std::error_code ec;
-    if (error.empty()) {
-        fs::rename(tmp, name, ec);
-        if (ec) error = "cannot put " + name.u8string() + " in place: " + ec.message();
-    }
-    if (!error.empty()) fs::remove(tmp, ec);
-    return error;
-}
-
 }  // namespace
 
 std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
@@ -52,46 +29,78 @@ std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
     return minutesSinceEpoch(c);
 }
 
-int runCrosscheck(const RunOptions& options, std::ostream& err) {
+RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     Options rules;
     rules.toleranceMinutes = options.toleranceMinutes;
     if (options.toleranceMinutes < 0) {
         err << "crosscheck: error: --tolerance must be 0 or more minutes\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
     if (!options.periodStart.empty() || !options.periodEnd.empty()) {
         rules.periodStart = parsePeriodTime(options.periodStart);
         rules.periodEnd = parsePeriodTime(options.periodEnd);
         if (!rules.periodStart || !rules.periodEnd) {
             err << "crosscheck: error: --period takes two UTC times written like 2026-05-16T12:00\n";
-            return kExitUsage;
+            return RunOutcome::UsageError;
         }
         if (*rules.periodEnd <= *rules.periodStart) {
             err << "crosscheck: error: --period: END must be later than START\n";
-            return kExitUsage;
+            return RunOutcome::UsageError;
         }
     }
     if (options.outDir.empty()) {
         err << "crosscheck: error: -o OUTDIR is required\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
     if (!options.sqlitePath.empty() && !sqliteAvailable()) {
-        err << "crosscheck: error: --sqlite: " << writeSqlite(Contest(rules), options.sqlitePath) << "\n";
-        return kExitUsage;
+        err << "crosscheck: error: --sqlite: " << writeSqlite(Contest(rules), options.sqlitePath, *options.files)
+            << "\n";
+        return RunOutcome::UsageError;
     }
-    std::vector<std::string> files;
+    const FileOps& ops = *options.files;
+    // Every input in the order given: a file to read, or a folder that could not be listed
+    // (an input that could not be read, as a file would be).
+    struct Input {
+        std::string path;
+        std::string unreadable;  // why, for a folder that cannot be listed
+    };
+    std::vector<Input> inputs;
     for (const std::string& arg : options.logs) {
-        const std::vector<std::string> found = expandLogArgument(arg);
+        std::string folderError;
+        const std::vector<std::string> found = expandLogArgument(arg, ops, folderError);
+        if (!folderError.empty()) {
+            inputs.push_back({arg, "cannot read the folder: " + folderError});
+            continue;
+        }
         if (found.empty()) err << "crosscheck: warning: " << arg << ": no .cbr or .log files in this folder\n";
-        files.insert(files.end(), found.begin(), found.end());
+        for (const std::string& file : found) inputs.push_back({file, {}});
     }
-    if (files.empty()) {
+    std::vector<NamedLog> kept;
+    if (!options.db.empty()) {
+        if (!options.readDb) {
+            err << "crosscheck: error: --db: the robot's database is read by the Linux build only\n";
+            return RunOutcome::UsageError;
+        }
+        const std::string error = options.readDb(options.db, kept);
+        if (!error.empty()) {
+            err << "crosscheck: error: --db: " << error << "\n";
+            return RunOutcome::UsageError;
+        }
+        if (kept.empty()) err << "crosscheck: warning: " << options.db << ": no logs in the database\n";
+    }
+    if (inputs.empty() && kept.empty()) {
         err << "crosscheck: error: no log files given\n";
-        return kExitUsage;
+        return RunOutcome::UsageError;
     }
 
     Contest contest(rules);
-    for (const std::string& path : files) contest.addPath(path);
+    for (const Input& input : inputs) {
+        if (input.unreadable.empty())
+            contest.addPath(input.path, ops);
+        else
+            contest.addUnreadable(input.path, input.unreadable);
+    }
+    for (const NamedLog& log : kept) contest.addBytes(log.name, log.bytes);
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
@@ -101,12 +110,22 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
     fs::create_directories(dir / "reports", ec);
     if (ec) {
         err << "crosscheck: error: cannot create " << (dir / "reports").u8string() << ": " << ec.message() << "\n";
-        return kExitFailed;
+        return RunOutcome::OutputFailed;
+    }
+    // The reports go into a folder of OUTDIR's own: a link planted there would lead them
+    // anywhere.
+    std::string why;
+    const std::optional<FileKind> reportsKind = ops.kind((dir / "reports").u8string(), why);
+    if (!reportsKind || *reportsKind != FileKind::Folder) {
+        err << "crosscheck: error: cannot write into " << (dir / "reports").u8string() << ": "
+            << (reportsKind ? std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
+        return RunOutcome::OutputFailed;
     }
     std::vector<std::string> errors;
-    auto put = [&errors](const fs::path& name, const std::function<void(std::ostream&)>& write) {
-        std::string e = writeOutput(name, write);
-        if (!e.empty()) errors.push_back(std::move(e));
+    auto put = [&](const fs::path& name, const std::function<void(std::ostream&)>& write) {
+        const std::string path = name.u8string();
+        const std::string e = ReplaceFileStreaming(ops, path, write);
+        if (!e.empty()) errors.push_back("cannot write " + path + ": " + e);
     };
     put(dir / "verdicts.csv", [&](std::ostream& o) { writeVerdictsCsv(contest, o); });
     put(dir / "results.csv", [&](std::ostream& o) { writeResultsCsv(contest, o); });
@@ -116,15 +135,15 @@ int runCrosscheck(const RunOptions& options, std::ostream& err) {
         put(dir / "reports" / fs::u8path(reportNames[log]), [&](std::ostream& o) { writeReport(contest, log, o); });
     put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });
     if (!options.sqlitePath.empty()) {
-        std::string e = writeSqlite(contest, options.sqlitePath);
-        if (!e.empty()) errors.push_back(options.sqlitePath + ": " + e);
+        std::string e = writeSqlite(contest, options.sqlitePath, ops);
+        if (!e.empty()) errors.push_back("cannot write " + options.sqlitePath + ": " + e);
     }
     for (const std::string& e : errors) err << "crosscheck: error: " << e << "\n";
-    if (!errors.empty()) return kExitFailed;
+    if (!errors.empty()) return RunOutcome::OutputFailed;
 
     err << "crosscheck: " << contest.engine.countedLogsByCall().size() << " logs, " << contest.engine.qsoCount()
         << " QSO lines read, " << skipped.size() << " files left out; results in " << options.outDir << "\n";
-    return contest.unreadableCount() ? kExitSkipped : kExitOk;
+    return contest.unreadableCount() ? RunOutcome::FilesLeftOut : RunOutcome::AllRead;
 }
 
 }  // namespace velmor::crosscheck

@@ -5,10 +5,6 @@
 
 #include <sqlite3.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <system_error>
-
 #include "crosscheck/writers.h"
 
 namespace velmor::crosscheck {
@@ -16,8 +12,11 @@ namespace {
 
 class Database {
 public:
+    // An existing file (the empty temporary file made through the file table), opened by
+    // SQLite without creating anything itself and never through a link put there since.
     explicit Database(const std::string& path) {
-        if (sqlite3_open(path.c_str(), &db_) != SQLITE_OK) fail();
+        if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK)
+            fail();
     }
     ~Database() {
         for (sqlite3_stmt* s : statements_) sqlite3_finalize(s);
@@ -117,18 +116,14 @@ std::string fill(const Contest& contest, const std::string& path) {
 
 bool sqliteAvailable() { return true; }
 
-std::string writeSqlite(const Contest& contest, const std::string& path) {
-    namespace fs = std::filesystem;
-    const std::string tmp = path + ".tmp";
-    std::error_code ec;
-    fs::remove(fs::u8path(tmp), ec);
-    std::string error = fill(contest, tmp);
-    if (error.empty()) {
-        fs::rename(fs::u8path(tmp), fs::u8path(path), ec);
-        if (ec) error = ec.message();
-    }
-    if (!error.empty()) fs::remove(fs::u8path(tmp), ec);
-    return error;
+std::string writeSqlite(const Contest& contest, const std::string& path, const FileOps& ops) {
+    FileReplacement file(ops, path);
+    // An empty file is an empty database; SQLite fills it (no journal: the whole file is
+    // put in place or dropped).
+    if (!file.open() || !file.closeTemporary()) return file.reason();
+    const std::string error = fill(contest, file.temporaryPath());
+    if (!error.empty()) return error;  // the replacement removes its temporary file
+    return file.commit();
 }
 
 }  // namespace velmor::crosscheck
@@ -139,7 +134,7 @@ namespace velmor::crosscheck {
 
 bool sqliteAvailable() { return false; }
 
-std::string writeSqlite(const Contest&, const std::string&) {
+std::string writeSqlite(const Contest&, const std::string&, const FileOps&) {
     return "this build of velmor cannot write SQLite databases (the Linux build can)";
 }
 

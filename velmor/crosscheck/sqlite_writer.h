@@ -4,6 +4,7 @@
 #include <string>
 
 #include "crosscheck/contest.h"
+#include "services/file_ops.h"
 
 namespace velmor::crosscheck {
 
@@ -11,8 +12,9 @@ namespace velmor::crosscheck {
 // Windows builds do not).
 bool sqliteAvailable();
 
-// Writes `path` (a temporary file first, put in place at the end) with three tables that
-// hold the same rows and columns as the CSV files:
+// Writes `path` with three tables that hold the same rows and columns as the CSV files. The
+// file is a FileReplacement on `ops`: its temporary file is created through the table,
+// filled by SQLite by name, and put in place through the table when whole.
 //
 // | table    | columns (as in)                     |
 // |----------|-------------------------------------|
@@ -21,6 +23,6 @@ bool sqliteAvailable();
 // | skipped  | skipped.csv                         |
 //
 // Returns an empty string on success, else what went wrong.
-std::string writeSqlite(const Contest& contest, const std::string& path);
+std::string writeSqlite(const Contest& contest, const std::string& path, const FileOps& ops);
 
 }  // namespace velmor::crosscheck

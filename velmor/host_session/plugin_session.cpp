@@ -6,6 +6,7 @@
 #include "cabrillo/cabrillo_log.h"
 #include "cabrillo/ini_file.h"
 #include "log/contest_rules.h"
+#include "services/memory_files.h"
 #include "session/stats_plugin.h"
 
 namespace velmor::cli {
@@ -59,30 +60,9 @@ QsoFields hostFields(const qso_line::Qso& q, const std::string& band) {
     return f;
 }
 
-bool MemoryFiles::writeFile(const std::string& name, const std::string& bytes) {
-    files[name] = bytes;
-    return true;
-}
-
-bool MemoryFiles::appendFile(const std::string& name, const std::string& bytes) {
-    files[name] += bytes;
-    return true;
-}
-
-std::optional<std::string> MemoryFiles::readFile(const std::string& name) {
-    const auto it = files.find(name);
-    if (it == files.end()) return std::nullopt;
-    return it->second;
-}
-
-std::string MemoryFiles::replaceFile(const std::string& name, const std::string& bytes) {
-    files[name] = bytes;
-    return {};
-}
-
 SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& qsos,
                          void (*progress)(std::size_t, std::size_t)) {
-    MemoryFiles files;
+    MemoryFileSystem files;
     if (input.settingsFile) files.files[kSettingsFile] = *input.settingsFile;
     if (input.extraHeader) files.files[std::string(cabrillo::kExtraHeaderFile)] = *input.extraHeader;
     IniFileSettings settings(files, kSettingsFile, std::string(rules::kSettingsSection));

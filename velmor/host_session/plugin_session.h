@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,17 +23,6 @@ struct LogQso {
 // 32-bit hertz cannot hold it, from 4.3 GHz up), the label's host mode, the line's date and
 // time, the given band text ("20M").
 QsoFields hostFields(const qso_line::Qso& q, const std::string& band);
-
-// Files in memory: what the plug-in writes (err.txt, the ".cbr" file, the settings file)
-// stays here; inputs ("cabrillo.ini", "Plugins\VARDO.ini") are put in beforehand.
-class MemoryFiles : public FileSystem {
-public:
-    std::map<std::string, std::string> files;
-    bool writeFile(const std::string& name, const std::string& bytes) override;
-    bool appendFile(const std::string& name, const std::string& bytes) override;
-    std::optional<std::string> readFile(const std::string& name) override;
-    std::string replaceFile(const std::string& name, const std::string& bytes) override;
-};
 
 // What a session produced.
 struct SessionOutput {

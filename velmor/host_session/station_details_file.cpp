@@ -5,7 +5,7 @@
 
 #include "cabrillo/ini_file.h"
 #include "cabrillo/station_details.h"
-#include "host_session/plugin_session.h"
+#include "services/memory_files.h"
 #include "log/contest_rules.h"
 #include "services/text.h"
 
@@ -93,7 +93,7 @@ std::string stationDetailsTemplate() {
 }
 
 std::vector<std::string> stationDetailsWarnings(const std::string& bytes, std::string_view categoryUsed) {
-    MemoryFiles files;
+    MemoryFileSystem files;
     files.files[kFile] = bytes;
     IniFileSettings settings(files, kFile, std::string(rules::kSettingsSection));
     const std::optional<std::vector<std::string>> keys = settings.keys();

@@ -9,7 +9,9 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "cabrillo/qso_line.h"
 #include "log/contest_bands.h"
+#include "log/contest_rules.h"
 
 namespace velmor::crosscheck {
 namespace {
@@ -18,7 +20,6 @@ constexpr const char* kPrefixes[] = {"UA1", "UA3", "UA4", "UA6", "UA9", "UA0", "
                                      "RZ3", "RZ6", "RW1", "RW3", "RN3", "RK9", "R7",  "R9",  "UB5", "UI8",
                                      "RV3", "RX9", "EW1", "EW6", "UR5", "UT7", "ES2", "YL2", "LY2", "4L1",
                                      "UN7", "EX8", "EY8", "RU6", "RT9", "RM2", "RL3", "UC6", "UD4", "UG8"};
-constexpr const char* kModeLabels[] = {"CW", "PH", "PM"};
 constexpr const char* kCategories[] = {"SINGLE-OP ALL MIXED", "SINGLE-OP ALL CW", "MULTI-OP ALL MIXED"};
 constexpr int kHeaderLines = 9;  // the header below; QSO lines start after it
 constexpr std::int64_t kStartHour = 12, kPeriodMinutes = 240;
@@ -177,7 +178,7 @@ void Generator::qsoWithNonEntrant(std::uint32_t a) {
         }
         Entry e;
         e.band = static_cast<int>(uniform(rules::kContestBands.size()));
-        e.mode = static_cast<int>(uniform(3));
+        e.mode = static_cast<int>(uniform(rules::kModes.size()));
         e.minute = kStartHour * 60 + uniform(kPeriodMinutes);
         const std::string key = std::to_string(a) + ' ' + std::to_string(n) + ' ' + std::to_string(e.band) + ' ' +
                                 std::to_string(e.mode) + ' ' + std::to_string(e.minute / 60);
@@ -198,9 +199,9 @@ bool Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
     bool found = false;
     for (int attempt = 0; attempt < 64 && !found; ++attempt) {
         band = static_cast<int>(uniform(rules::kContestBands.size()));
-        mode = static_cast<int>(uniform(3));
+        mode = static_cast<int>(uniform(rules::kModes.size()));
         const std::uint64_t key = (std::uint64_t{std::min(a, b)} << 36) | (std::uint64_t{std::max(a, b)} << 8) |
-                                  static_cast<std::uint64_t>(band * 3 + mode);
+                                  static_cast<std::uint64_t>(band * rules::kModes.size() + mode);
         found = pairSlots_.insert(key).second;
     }
     if (!found) return false;  // the two have used (nearly) every band and mode
@@ -277,8 +278,10 @@ bool Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
 }
 
 std::string Generator::lineText(const std::string& own, const Entry& e) const {
-    std::string freq = std::to_string(e.freq), mode = kModeLabels[e.mode], date = "2026-05-16";
-    std::string rcvd = e.exchRcvd, rstRcvd = e.mode == 1 ? "59" : "599";
+    const rules::ModeRule& m = rules::kModes[static_cast<std::size_t>(e.mode)];
+    std::string freq = std::to_string(e.freq), mode(m.cabrilloLabel), date = "2026-05-16";
+    // The mode's usual report: two digits where there is no tone to rate (telephony).
+    std::string rcvd = e.exchRcvd, rstRcvd = m.cabrilloLabel == "PH" ? "59" : "599";
     const std::string rstSent = rstRcvd;
     switch (e.corruption) {
         case 0: freq = "10120"; break;        // 30 m: not a contest band
@@ -291,11 +294,8 @@ std::string Generator::lineText(const std::string& own, const Entry& e) const {
     char time[8];
     std::snprintf(time, sizeof time, "%02d%02d", static_cast<int>(e.minute / 60 % 24), static_cast<int>(e.minute % 60));
     if (e.minute < 0) std::snprintf(time, sizeof time, "0000");
-    char buf[256];
-    std::snprintf(buf, sizeof buf, "QSO: %5s %2s %s %s %-13s %-3s %-6s %-13s %-3s %s\r\n", freq.c_str(), mode.c_str(),
-                  date.c_str(), time, own.c_str(), rstSent.c_str(), e.exchSent.c_str(), e.call.c_str(),
-                  rstRcvd.c_str(), rcvd.c_str());
-    return buf;
+    const std::string dateTime = date + " " + time;
+    return qso_line::format(qso_line::Texts{freq, mode, dateTime, own, rstSent, e.exchSent, e.call, rstRcvd, rcvd});
 }
 
 SyntheticContest Generator::run() {

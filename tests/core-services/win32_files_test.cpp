@@ -1,0 +1,157 @@
+// The file helpers on the Win32 table (Stats.dll, Orvin.exe and velmor.exe use it), run under Wine.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "services/file_ops.h"
+#include "win32_files.h"
+
+namespace velmor {
+namespace {
+
+const FileOps& ops() { return win32::Win32FileOps(); }
+
+class Win32Files : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char base[MAX_PATH];
+        ASSERT_NE(GetTempPathA(MAX_PATH, base), 0u);
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = std::string(base) + "velmor-win32-files-" + info->name() + "-" + std::to_string(GetCurrentProcessId());
+        removeAll();
+        ASSERT_TRUE(CreateDirectoryA(dir_.c_str(), nullptr));
+    }
+    void TearDown() override { removeAll(); }
+
+    std::string pathOf(const std::string& name) const { return dir_ + "\\" + name; }
+    void put(const std::string& name, const std::string& bytes) const {
+        std::string reason;
+        ASSERT_TRUE(WriteWholeFile(ops(), pathOf(name), "wb", bytes, reason)) << reason;
+    }
+    std::string contentOf(const std::string& name) const {
+        return ReadWholeFile(ops(), pathOf(name)).value_or("<unreadable>");
+    }
+    std::vector<std::string> entries() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA data;
+        const HANDLE h = FindFirstFileA(pathOf("*").c_str(), &data);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::string n = data.cFileName;
+            if (n != "." && n != "..") names.push_back(n);
+        } while (FindNextFileA(h, &data));
+        FindClose(h);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string dir_;
+
+private:
+    void removeAll() const {
+        for (const std::string& n : entries()) {
+            const std::string p = pathOf(n);
+            SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileA(p.c_str())) RemoveDirectoryA(p.c_str());
+        }
+        RemoveDirectoryA(dir_.c_str());
+    }
+};
+
+TEST_F(Win32Files, ReplacesAnExistingFileThroughARandomTemporaryName) {
+    FileOps recording = ops();
+    std::vector<std::string> created;
+    recording.create = [&](const std::string& path, std::string& r) {
+        created.push_back(path);
+        return ops().create(path, r);
+    };
+    put("RZ3VLM.cbr", "an earlier and much longer log\r\n");
+    EXPECT_EQ(ReplaceFileSafely(recording, pathOf("RZ3VLM.cbr"), "new\r\n"), "");
+    EXPECT_EQ(ReplaceFileSafely(recording, pathOf("RZ3VLM.cbr"), "newer\r\n"), "");
+    EXPECT_EQ(contentOf("RZ3VLM.cbr"), "newer\r\n");
+    EXPECT_EQ(entries(), std::vector<std::string>{"RZ3VLM.cbr"});
+    ASSERT_EQ(created.size(), 2u);
+    EXPECT_NE(created[0], created[1]);
+    for (const std::string& name : created)
+        EXPECT_TRUE(std::regex_match(name, std::regex(".*RZ3VLM[.]cbr[.][0-9a-f]{16}[.]tmp"))) << name;
+}
+
+// CREATE_NEW: an existing name (a file planted at the drawn name) is never opened.
+TEST_F(Win32Files, CreateRefusesAnExistingName) {
+    put("taken.tmp", "planted");
+    std::string reason;
+    std::FILE* f = ops().create(pathOf("taken.tmp"), reason);
+    EXPECT_EQ(f, nullptr);
+    if (f != nullptr) std::fclose(f);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_EQ(contentOf("taken.tmp"), "planted");
+}
+
+// A device name (in any folder, with any extension) or a folder at the output's name is
+// refused; nothing is written to the device or left beside it.
+TEST_F(Win32Files, AnOutputReplacesOnlyARegularFile) {
+    const std::string only = ": an output replaces only a regular file";
+    ASSERT_TRUE(CreateDirectoryA(pathOf("out.cbr").c_str(), nullptr));
+    const std::pair<std::string, std::string> cases[] = {
+        {"NUL", "a device" + only},
+        {pathOf("COM1.txt"), "a device" + only},
+        {pathOf("con .cbr"), "a device" + only},
+        {"\\\\.\\NUL", "a device" + only},
+        {pathOf("out.cbr"), "a folder" + only},
+    };
+    for (const auto& [target, refusal] : cases) {
+        SCOPED_TRACE(target);
+        EXPECT_EQ(ReplaceFileSafely(ops(), target, "bytes"), refusal);
+    }
+    EXPECT_EQ(entries(), std::vector<std::string>{"out.cbr"});
+}
+
+// Inputs are disk files only: a device (by its name, or by what the handle turns out to
+// be) or a folder is refused with what it is, and nothing is read from it.
+TEST_F(Win32Files, OnlyDiskFilesAreReadAsInputs) {
+    put("log.cbr", "START-OF-LOG: 3.0\r\n");
+    ASSERT_TRUE(CreateDirectoryA(pathOf("folder.cbr").c_str(), nullptr));
+    const std::pair<std::string, std::string> refused[] = {
+        {"NUL", "a device, not a regular file"},
+        {"CON", "a device, not a regular file"},
+        {pathOf("com1.cbr"), "a device, not a regular file"},
+        {"\\\\.\\NUL", "a device, not a regular file"},
+        {pathOf("folder.cbr"), "a folder, not a file"},
+    };
+    for (const auto& [path, reason] : refused) {
+        SCOPED_TRACE(path);
+        std::string why;
+        EXPECT_EQ(ReadWholeFile(ops(), path, why), std::nullopt);
+        EXPECT_EQ(why, reason);
+    }
+    std::string why;
+    EXPECT_EQ(ReadWholeFile(ops(), pathOf("missing.cbr"), why), std::nullopt);
+    EXPECT_FALSE(why.empty());
+    EXPECT_EQ(ReadWholeFile(ops(), pathOf("log.cbr"), why), std::string("START-OF-LOG: 3.0\r\n")) << why;
+}
+
+// Where the system lets this process make a symbolic link, one at the output's name is
+// refused and the file it points to keeps its bytes.
+TEST_F(Win32Files, ALinkAtTheOutputIsRefused) {
+    put("victim.txt", "the victim\r\n");
+    if (!CreateSymbolicLinkA(pathOf("out.cbr").c_str(), pathOf("victim.txt").c_str(), 0))
+        GTEST_SKIP() << "no symbolic links here: " << win32::systemMessage(GetLastError());
+    // Wine answers success without making a link: nothing to test there.
+    WIN32_FIND_DATAA entry;
+    const HANDLE find = FindFirstFileA(pathOf("out.cbr").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) GTEST_SKIP() << "the system reported a link it did not make";
+    FindClose(find);
+    ASSERT_NE(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
+    EXPECT_EQ(ReplaceFileSafely(ops(), pathOf("out.cbr"), "bytes"),
+              "a symbolic link: an output replaces only a regular file");
+    EXPECT_EQ(contentOf("victim.txt"), "the victim\r\n");
+}
+
+}  // namespace
+}  // namespace velmor

@@ -1,0 +1,69 @@
+// velmor crosscheck: its options and help on the command line; the run itself is velmor/crosscheck's.
+#include <iostream>
+#include <memory>
+
+#include "commands.h"
+#include "console.h"
+#include "crosscheck/crosscheck_run.h"
+#include "crosscheck/sqlite_writer.h"
+
+namespace velmor::cli {
+namespace {
+
+int exitStatusOf(crosscheck::RunOutcome outcome) {
+    switch (outcome) {
+        case crosscheck::RunOutcome::AllRead: return kExitDone;
+        case crosscheck::RunOutcome::FilesLeftOut: return kExitLeftOut;
+        case crosscheck::RunOutcome::UsageError: return kExitUsage;
+        case crosscheck::RunOutcome::OutputFailed: break;
+    }
+    return kExitFileError;
+}
+
+}  // namespace
+
+void setUpCrosscheck(CLI::App& cmd, Run& run) {
+    cmd.description(std::string("Cross-check every entrant's log against the others (the contest committee's check): "
+                                "writes verdicts.csv, results.csv, skipped.csv, reports/CALL.txt and results.html into "
+                                "OUTDIR. ") +
+                    kCrosscheckStatusHelp);
+    auto options = std::make_shared<crosscheck::RunOptions>();
+    options->files = &fileOps();
+    cmd.add_option("LOG", options->logs,
+                   "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it");
+    options->readDb = robotLogSource();
+    cmd.add_option("--db", options->db,
+                   options->readDb
+                       ? "The log robot's database (velmor robot serve --db): every entrant's latest log, in "
+                         "place of LOG (or besides it)"
+                       : "The log robot's database: not available in this Windows build (use the Linux build)")
+        ->type_name("FILE");
+    cmd.add_option("-o,--output", options->outDir, "Folder for the outputs (created if missing)")
+        ->required()
+        ->type_name("OUTDIR");
+    cmd.add_option("--tolerance", options->toleranceMinutes,
+                   "Largest time difference, in minutes, between the two logs of one QSO (default 5)")
+        ->type_name("MINUTES");
+    auto period = std::make_shared<std::vector<std::string>>();
+    cmd.add_option("--period", *period,
+                   "Contest period in UTC, e.g. 2026-05-16T12:00 2026-05-16T16:00: START is inside it, "
+                   "END the first minute after it; QSOs outside are OUT-OF-PERIOD")
+        ->expected(2)
+        ->type_name("START END");
+    cmd.add_option("--sqlite", options->sqlitePath,
+                   crosscheck::sqliteAvailable()
+                       ? "Also write the verdicts, results and skipped files as tables of an SQLite database"
+                       : "Also write an SQLite database: not available in this Windows build (use the Linux "
+                         "build for it)")
+        ->type_name("FILE");
+    cmd.callback([&run, options, period] {
+        if (options->logs.empty() && options->db.empty()) throw CLI::RequiredError("LOG or --db");
+        if (period->size() == 2) {
+            options->periodStart = (*period)[0];
+            options->periodEnd = (*period)[1];
+        }
+        run = [options] { return exitStatusOf(crosscheck::runCrosscheck(*options, std::cerr)); };
+    });
+}
+
+}  // namespace velmor::cli

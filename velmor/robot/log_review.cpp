@@ -1,0 +1,86 @@
+// The robot's one contact with the contest's rules: velmor check, velmor score and the
+// contest-name rule.
+#include "robot/log_review.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "adif/adif_reader.h"
+#include "cabrillo/qso_line.h"
+#include "cabrillo_reader/cabrillo_reader.h"
+#include "check/cabrillo_check.h"
+#include "host_session/plugin_session.h"
+
+namespace velmor::robot {
+namespace {
+
+namespace cr = cabrillo_reader;
+
+std::string tagValue(const cr::File& file, std::string_view tag) {
+    const cr::Line* line = file.findTag(tag);
+    return line ? line->value : std::string();
+}
+
+// The score velmor score computes for a Cabrillo log: every readable QSO line fed to the
+// plug-in through its host fields, the band named from the frequency, as the logging
+// program feeds them.
+std::int32_t scoreOf(const cr::File& file, const std::string& call) {
+    std::vector<cli::LogQso> qsos;
+    std::string ownCall = call;
+    for (const cr::Line& line : file.lines) {
+        if (!line.isQso()) continue;
+        const qso_line::Parse p = qso_line::read(line.text);
+        if (!p.ok()) continue;
+        const std::string band(adif::bandOfFrequency(cli::hostFields(*p.qso, {}).freqHz));
+        qsos.push_back({line.number, cli::hostFields(*p.qso, band)});
+        if (ownCall.empty()) ownCall = p.qso->ownCall;
+    }
+    cli::SessionInput session;
+    session.ownCall = ownCall;
+    return cli::runSession(session, qsos).score;
+}
+
+}  // namespace
+
+bool LogReview::refused() const {
+    return std::any_of(findings.begin(), findings.end(), [](const ReviewFinding& f) { return f.error; });
+}
+
+LogReview reviewLog(std::string_view text, const std::vector<std::string>& otherContests) {
+    const cr::File file = cr::readCabrillo(text);
+    LogReview review;
+    // velmor check warns of another contest's log; the robot refuses it, with the same words.
+    const std::optional<std::string> otherContest = check::otherContest(file, otherContests);
+    for (const check::Finding& f : check::checkCabrillo(file, otherContests))
+        review.findings.push_back(
+            {f.line, f.severity == check::Finding::Severity::Error || f.message == otherContest, f.message, {}});
+
+    const int last = std::max(file.lastLineNumber(), 1);
+    const cr::Line* callsign = file.findTag("CALLSIGN");
+    if (!callsign)
+        review.findings.push_back({last, true, "no CALLSIGN: line; the robot files each log under its call", {}});
+    else if (callsign->value.empty())
+        review.findings.push_back({callsign->number, true, "CALLSIGN: is empty; the robot files each log under its call", {}});
+    std::stable_sort(review.findings.begin(), review.findings.end(),
+                     [](const ReviewFinding& a, const ReviewFinding& b) { return a.line < b.line; });
+    for (ReviewFinding& f : review.findings)
+        if (f.line >= 1 && f.line <= file.lastLineNumber()) f.lineText = file.lines[static_cast<std::size_t>(f.line - 1)].text;
+
+    review.call = tagValue(file, "CALLSIGN");
+    review.category = tagValue(file, "CATEGORY");
+    if (review.category.empty()) {
+        for (std::string_view tag : {"CATEGORY-OPERATOR", "CATEGORY-BAND", "CATEGORY-MODE"}) {
+            const std::string v = tagValue(file, tag);
+            if (v.empty()) continue;
+            if (!review.category.empty()) review.category += ' ';
+            review.category += v;
+        }
+    }
+    review.claimedScore = tagValue(file, "CLAIMED-SCORE");
+    review.qsoLines = static_cast<int>(std::count_if(file.lines.begin(), file.lines.end(),
+                                                     [](const cr::Line& l) { return l.isQso(); }));
+    if (!review.refused()) review.score = scoreOf(file, review.call);
+    return review;
+}
+
+}  // namespace velmor::robot
