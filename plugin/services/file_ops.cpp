@@ -58,7 +58,7 @@ std::FILE* openForReading(const std::string& path, std::string& reason) {
         const int err = errno;
         struct stat st {};
         if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            reason = "a symbolic link whose target does not exist";
+            reason = "is a symbolic link whose target does not exist";
         else
             reason = SystemReason(err, "cannot open");
         return nullptr;
@@ -263,9 +263,9 @@ std::string_view KindName(FileKind kind) {
 }
 
 std::string NotARegularFile(FileKind kind) {
-    if (kind == FileKind::Folder) return "a folder, not a file";
-    if (kind == FileKind::Other) return "not a regular file";
-    return std::string(KindName(kind)) + ", not a regular file";
+    if (kind == FileKind::Folder) return "is a folder, not a file";
+    if (kind == FileKind::Other) return "is not a regular file";
+    return "is " + std::string(KindName(kind)) + ", not a regular file";
 }
 
 const FileOps& StdioFileOps() {
@@ -366,7 +366,7 @@ bool FileReplacement::targetAcceptable() {
     const std::optional<FileKind> kind = ops_.kind(target_, why);
     if (!kind) return fail(orFallback(why, "cannot examine the output's name"));
     if (*kind == FileKind::Missing || *kind == FileKind::Regular) return true;
-    return fail(std::string(KindName(*kind)) + ": an output replaces only a regular file");
+    return fail("is " + std::string(KindName(*kind)) + ": an output replaces only a regular file");
 }
 
 bool FileReplacement::open() {

@@ -37,7 +37,7 @@ enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
 struct FileOps {
     // "rb": an existing regular file (a link to one is followed); a FIFO, a device, a
-    // socket or a folder is refused with what it is ("a FIFO, not a regular file"), and the
+    // socket or a folder is refused with what it is ("is a FIFO, not a regular file"), and the
     // opening never waits for a writer. "wb" creates or truncates, "ab" appends, as fopen.
     std::function<std::FILE*(const std::string& path, const char* mode, std::string& reason)> open;
     // A new file for writing, made exclusively: it fails when anything at all has the name
@@ -75,7 +75,7 @@ std::string SystemReason(int err, const char* fallback = "write failed");
 // What a kind is, for messages: "a symbolic link", "a folder", "a FIFO", "a device", "not a
 // regular file" (sockets and the like), "a regular file", "missing".
 std::string_view KindName(FileKind kind);
-// Why a name of this kind is not read as an input: "a FIFO, not a regular file", "a folder,
+// Why a name of this kind is not read as an input: "is a FIFO, not a regular file", "is a folder,
 // not a file", ...
 std::string NotARegularFile(FileKind kind);
 

@@ -287,19 +287,19 @@ TEST_F(VelmorProgram, OutputsReplaceOnlyARegularFile) {
     const std::string only = ": an output replaces only a regular file";
     const Case cases[] = {
         {"link to a file", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at); },
-         "a symbolic link" + only},
+         "is a symbolic link" + only},
         {"dangling link", [](const fs::path& at, const fs::path& v) { fs::create_symlink(v.string() + ".new", at); },
-         "a symbolic link" + only},
+         "is a symbolic link" + only},
         {"link at the old temporary name",
          [](const fs::path& at, const fs::path& v) { fs::create_symlink(v, at.string() + ".tmp"); }, ""},
-        {"folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, "a folder" + only},
-        {"FIFO", [](const fs::path& at, const fs::path&) { ::mkfifo(at.c_str(), 0600); }, "a FIFO" + only},
+        {"folder", [](const fs::path& at, const fs::path&) { fs::create_directory(at); }, "is a folder" + only},
+        {"FIFO", [](const fs::path& at, const fs::path&) { ::mkfifo(at.c_str(), 0600); }, "is a FIFO" + only},
         // A twin of /dev/full where this process may make one (root); the old writer replaced it.
         {"device",
          [](const fs::path& at, const fs::path&) {
              if (::geteuid() == 0) ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7));
          },
-         "a device" + only},
+         "is a device" + only},
     };
     for (const char* sub : {"cabrillo", "body"}) {
         for (const Case& c : cases) {
@@ -342,13 +342,13 @@ TEST_F(VelmorProgram, InputsThatAreNotFilesAreRefusedWithoutWaiting) {
         std::string args;
         std::string message;
     } cases[] = {
-        {"check fifo.cbr", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
-        {"check folder.cbr", "folder.cbr: error: cannot read: a folder, not a file\n"},
-        {"check /dev/zero", "/dev/zero: error: cannot read: a device, not a regular file\n"},
-        {"score fifo.adi", "fifo.adi: error: cannot read: a FIFO, not a regular file\n"},
-        {"body fifo.cbr --call RZ3VLM -o -", "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+        {"check fifo.cbr", "fifo.cbr: error: cannot read: is a FIFO, not a regular file\n"},
+        {"check folder.cbr", "folder.cbr: error: cannot read: is a folder, not a file\n"},
+        {"check /dev/zero", "/dev/zero: error: cannot read: is a device, not a regular file\n"},
+        {"score fifo.adi", "fifo.adi: error: cannot read: is a FIFO, not a regular file\n"},
+        {"body fifo.cbr --call RZ3VLM -o -", "fifo.cbr: error: cannot read: is a FIFO, not a regular file\n"},
         {"cabrillo '" + kSample + "' --call RZ3VLM --extra fifo.cbr -o -",
-         "fifo.cbr: error: cannot read: a FIFO, not a regular file\n"},
+         "fifo.cbr: error: cannot read: is a FIFO, not a regular file\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args);
@@ -361,8 +361,8 @@ TEST_F(VelmorProgram, InputsThatAreNotFilesAreRefusedWithoutWaiting) {
                         "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n");
     const Outcome x = run("crosscheck fifo.cbr ua1aaa.cbr -o out");
     EXPECT_EQ(x.status, 1) << x.err;
-    EXPECT_NE(x.err.find("fifo.cbr: left out: a FIFO, not a regular file\n"), std::string::npos) << x.err;
-    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nfifo.cbr,\"a FIFO, not a regular file\"\n");
+    EXPECT_NE(x.err.find("fifo.cbr: left out: is a FIFO, not a regular file\n"), std::string::npos) << x.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nfifo.cbr,\"is a FIFO, not a regular file\"\n");
 }
 
 // In a log folder every entry named *.cbr or *.log is taken, whatever it is: a dangling
@@ -381,10 +381,10 @@ TEST_F(VelmorProgram, EveryEntryOfALogFolderPassedOverIsListed) {
     EXPECT_EQ(o.status, 1) << o.err;
     EXPECT_EQ(readFile(dir_ / "out/skipped.csv"),
               "file,reason\n"
-              "logs/dangling.log,a symbolic link whose target does not exist\n"
-              "logs/fifo.CBR,\"a FIFO, not a regular file\"\n"
-              "logs/sub.cbr,\"a folder, not a file\"\n");
-    EXPECT_NE(o.err.find("logs/sub.cbr: left out: a folder, not a file\n"), std::string::npos) << o.err;
+              "logs/dangling.log,is a symbolic link whose target does not exist\n"
+              "logs/fifo.CBR,\"is a FIFO, not a regular file\"\n"
+              "logs/sub.cbr,\"is a folder, not a file\"\n");
+    EXPECT_NE(o.err.find("logs/sub.cbr: left out: is a folder, not a file\n"), std::string::npos) << o.err;
     EXPECT_NE(readFile(dir_ / "out/results.csv").find("\nUA1AAA,"), std::string::npos);
 }
 

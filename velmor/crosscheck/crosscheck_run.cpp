@@ -93,7 +93,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
         return RunOutcome::UsageError;
     }
 
-    Contest contest(rules);
+    Contest contest(rules, options.otherContests);
     for (const Input& input : inputs) {
         if (input.unreadable.empty())
             contest.addPath(input.path, ops);
@@ -118,7 +118,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     const std::optional<FileKind> reportsKind = ops.kind((dir / "reports").u8string(), why);
     if (!reportsKind || *reportsKind != FileKind::Folder) {
         err << "crosscheck: error: cannot write into " << (dir / "reports").u8string() << ": "
-            << (reportsKind ? std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
+            << (reportsKind ? "is " + std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
         return RunOutcome::OutputFailed;
     }
     std::vector<std::string> errors;
