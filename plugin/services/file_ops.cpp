@@ -112,6 +112,16 @@ std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
     return std::nullopt;
 }
 
+std::optional<FileIdentity> identityOf(const std::string& path, std::string& reason) {
+    struct stat st {};
+    errno = 0;
+    if (::stat(path.c_str(), &st) != 0) {
+        reason = SystemReason(errno, "cannot examine the file");
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool randomBits(std::uint64_t& value, std::string& reason) {
     unsigned char* out = reinterpret_cast<unsigned char*>(&value);
     std::size_t got = 0;
@@ -199,6 +209,11 @@ std::FILE* createExclusively(const std::string& path, std::string& reason) {
         ::_close(fd);
     }
     return f;
+}
+
+std::optional<FileIdentity> identityOf(const std::string&, std::string& reason) {
+    reason = "the C library cannot tell which file a name stands for";
+    return std::nullopt;
 }
 
 bool randomBits(std::uint64_t& value, std::string& reason) {
@@ -314,8 +329,17 @@ const FileOps& StdioFileOps() {
         kindOf,
         listFolder,
         randomBits,
+        identityOf,
     };
     return ops;
+}
+
+bool SameFile(const FileOps& ops, const std::string& a, const std::string& b) {
+    std::string ignored;
+    const std::optional<FileIdentity> first = ops.identity(a, ignored);
+    if (!first) return false;
+    const std::optional<FileIdentity> second = ops.identity(b, ignored);
+    return second && *first == *second;
 }
 
 bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mode,

@@ -92,6 +92,12 @@ const Mistake kMistakes[] = {
      {{"velmor cabrillo s.adi --call RZ3VLM --details d.ini -o d.ini", 3}},
      {"d.ini: error: cannot write: it is the input d.ini; nothing written (choose another name with -o)"},
      {"s.adi", "d.ini"}},
+    {"a committee's output that is one of the logs",
+     {{"ua1aaa.cbr", "@" + kTop + "/examples/crosscheck/ua1aaa.cbr"}},
+     {{"mkdir out && ln ua1aaa.cbr out/results.html", 0}, {"velmor crosscheck ua1aaa.cbr -o out", 3}},
+     {"crosscheck: error: cannot write out/results.html: it is the input ua1aaa.cbr; nothing written (choose "
+      "another OUTDIR or --sqlite FILE)"},
+     {"ua1aaa.cbr", "out", "out/results.html"}},
     {"a successful run says what it wrote",
      {{"s.adi", kSample}},
      {{"velmor cabrillo s.adi --call RZ3VLM", 1}},
@@ -240,8 +246,11 @@ protected:
         const int raw = std::system(line.c_str());
         printed = readFile(out);
         fs::remove(out);
-        // A Windows program's standard error ends its lines in CR LF.
+        // A Windows program's standard error ends its lines in CR LF, and it joins a folder and
+        // a name with '\\' (as the parity test, these are read as LF and '/').
         for (std::size_t at; (at = printed.find("\r\n")) != std::string::npos;) printed.erase(at, 1);
+        for (char& c : printed)
+            if (c == '\\') c = '/';
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
 

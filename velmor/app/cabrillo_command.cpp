@@ -68,6 +68,7 @@ int runCabrillo(const FileOptions& o) {
     const auto result = produce(o);
     if (!result) return kExitFileError;
     const std::string name = o.output.empty() ? result->second.cabrilloName : o.output;
+    if (outputIsAnInput(name, {o.log, o.details, o.extra})) return kExitFileError;
     if (nothingToWrite(o, name, result->first, result->second)) return kExitLeftOut;
     if (!writeOutput(name, result->second.cabrilloFile)) return kExitFileError;
     const WrittenFile written{name, &result->second.cabrilloFile, false};
@@ -80,6 +81,7 @@ int runBody(const FileOptions& o) {
     std::string body;
     for (const std::string& line : result->second.qsoLines) body += line;
     const std::string name = o.output.empty() ? "tmp.tmp" : o.output;
+    if (outputIsAnInput(name, {o.log})) return kExitFileError;
     if (nothingToWrite(o, name, result->first, result->second)) return kExitLeftOut;
     if (!writeOutput(name, body)) return kExitFileError;
     const WrittenFile written{name, &body, true};
