@@ -437,4 +437,25 @@ TEST_F(FileOpsTest, ReadWholeFileIsBinaryAndFailsOnAReadError) {
 }
 
 }  // namespace
+// One file under every name: another spelling, a hard or a symbolic link is the same file;
+// a copy with the same bytes, a missing name or a folder beside it are not.
+TEST_F(FileOpsTest, SameFileComparesFilesNotNames) {
+    put("log.adi", "<CALL:6>RA3DKM <EOR>");
+    put("copy.adi", "<CALL:6>RA3DKM <EOR>");
+    fs::create_hard_link(pathOf("log.adi"), pathOf("hard.adi"));
+    fs::create_symlink(pathOf("log.adi"), pathOf("soft.adi"));
+    fs::create_symlink("log.adi", pathOf("relative.adi"));
+    fs::create_directory(pathOf("sub"));
+    const struct {
+        std::string other;
+        bool same;
+    } cases[] = {
+        {pathOf("log.adi"), true},          {pathOf("sub/../log.adi"), true}, {pathOf("./log.adi"), true},
+        {pathOf("hard.adi"), true},         {pathOf("soft.adi"), true},       {pathOf("relative.adi"), true},
+        {pathOf("copy.adi"), false},        {pathOf("missing.adi"), false},   {pathOf("sub"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SameFile(StdioFileOps(), pathOf("log.adi"), c.other), c.same) << c.other;
+    EXPECT_FALSE(SameFile(StdioFileOps(), pathOf("missing.adi"), pathOf("missing.adi")));
+}
+
 }  // namespace velmor

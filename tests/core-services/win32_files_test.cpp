@@ -153,5 +153,23 @@ TEST_F(Win32Files, ALinkAtTheOutputIsRefused) {
     EXPECT_EQ(contentOf("victim.txt"), "the victim\r\n");
 }
 
+// Which file a name stands for, on the Win32 table: another spelling and a hard link are the
+// same file (volume serial number and file index), a copy with the same bytes is not.
+TEST_F(Win32Files, SameFileComparesFilesNotNames) {
+    put("log.adi", "<CALL:6>RA3DKM <EOR>");
+    put("copy.adi", "<CALL:6>RA3DKM <EOR>");
+    ASSERT_TRUE(CreateHardLinkA(pathOf("hard.adi").c_str(), pathOf("log.adi").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(pathOf("sub").c_str(), nullptr));
+    const struct {
+        std::string other;
+        bool same;
+    } cases[] = {
+        {pathOf("log.adi"), true},  {pathOf("sub\\..\\log.adi"), true}, {dir_ + "/log.adi", true},
+        {pathOf("LOG.ADI"), true},  {pathOf("hard.adi"), true},         {pathOf("copy.adi"), false},
+        {pathOf("missing.adi"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SameFile(ops(), pathOf("log.adi"), c.other), c.same) << c.other;
+}
+
 }  // namespace
 }  // namespace velmor
