@@ -28,9 +28,14 @@ std::string note(const StationField& f) {
         return "written by the dialog but never read back; the file always says CONTEST: " +
                std::string(rules::kSetName);
     text = "the " + std::string(f.cabrilloTag) + ": line";
-    if (f.multiLine)
-        text += "s: several lines in one value, each line break written as <CR><LF> (Address=ul. Lesnaya "
-                "5<CR><LF>Moscow 125040 gives two " + std::string(f.cabrilloTag) + ": lines)";
+    if (f.multiLine) {
+        // An example of two lines for each of the three keys.
+        const char* example = f.member == &StationDetails::address     ? "ul. Lesnaya 5<CR><LF>Moscow 125040"
+                              : f.member == &StationDetails::operators ? "RZ3VLM<CR><LF>UA3XYZ"
+                                                                       : "Nice contest<CR><LF>73 to all";
+        text += "s: several lines in one value, each line break written as <CR><LF> (" + std::string(f.settingsKey) +
+                "=" + example + " gives two " + std::string(f.cabrilloTag) + ": lines)";
+    }
     if (f.source == FieldSource::SettingsOrOwnCall)
         text += ". Without this key: your call sign (--call); remove the ; before it to set it";
     return text;
