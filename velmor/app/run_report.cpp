@@ -14,15 +14,9 @@
 namespace velmor::cli {
 namespace {
 
-// Each QSO line of the written file: its line number and the input QSO it came from.
-struct WrittenLine {
-    int line = 0;
-    std::size_t qso = 0;  // index into the input's QSOs
-};
-
-// The written QSO lines: the plug-in writes one per kept QSO, in order, right before
-// END-OF-LOG (the body holds them alone). A line that is not the QSO's own text (a value
-// with a line break in it splits a line) maps no QSO.
+// The written QSO lines, by line number: the input QSO each came from. The plug-in writes
+// one per kept QSO, in order, right before END-OF-LOG (the body holds them alone). A line
+// that is not the QSO's own text (a value with a line break in it splits a line) maps no QSO.
 std::map<int, std::size_t> qsoOfLine(const cabrillo_reader::File& file, const LogInput& in, const SessionOutput& out,
                                      int firstQsoLine) {
     std::map<int, std::size_t> map;
