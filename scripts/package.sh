@@ -6,6 +6,7 @@
 #   Plugins/Orvin.exe        the companion panel    (beside it)
 #   velmor.exe               the command-line tool
 #   cabrillo.ini.example     extra Cabrillo header lines, to copy and edit
+#   sample.adi               a sample contest log (ADIF) to try velmor on, as the guide does
 #   operator-guide.html      the operator guide, with images/ beside it
 #   operator-guide.md        the same guide as plain text
 #   images/*.png             the guide's screenshots (those it shows)
@@ -76,12 +77,13 @@ grep -oE '\]\(images/[^)[:space:]]+\)' "$top/docs/operator-guide.md" | sed -E 's
 # Text for Windows users: LF in the repository, CR LF in the package.
 crlf() { sed -e 's/\r$//' -e 's/$/\r/' "$1" > "$2"; }
 crlf "$top/examples/cabrillo.ini.example" "$pkg/cabrillo.ini.example"
+crlf "$top/examples/sample.adi" "$pkg/sample.adi"
 crlf "$top/LICENSE" "$pkg/LICENSE.txt"
 crlf "$top/docs/operator-guide.md" "$pkg/operator-guide.md"
 # The guide's HTML: one page with its style inside and the pictures beside it in images/.
 (cd "$top/docs" && pandoc --from=gfm --to=html5 --standalone \
    --metadata pagetitle="Velmor $version: operator guide" --metadata lang=en \
-   --toc --toc-depth=2 -o "$stage/operator-guide.html" operator-guide.md)
+   --toc --toc-depth=3 -o "$stage/operator-guide.html" operator-guide.md)
 crlf "$stage/operator-guide.html" "$pkg/operator-guide.html"
 
 (cd "$pkg" && LC_ALL=C find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort \

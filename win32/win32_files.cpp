@@ -1,4 +1,4 @@
-// Win32 steps for the portable file helpers (open, create, rename, kind, random), and the system's error texts.
+// Win32 steps for the portable file helpers (open, create, rename, kind, random, identity), and the system's error texts.
 #include "win32_files.h"
 
 #include <fcntl.h>
@@ -133,6 +133,27 @@ bool moveReplace(const std::string& from, const std::string& to, std::string& re
     return false;
 }
 
+// No access is asked for, so a file another program holds open still answers;
+// FILE_FLAG_BACKUP_SEMANTICS lets a folder answer too.
+std::optional<FileIdentity> identityOf(const std::string& path, std::string& reason) {
+    const HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        reason = systemMessage(GetLastError());
+        return std::nullopt;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    const BOOL ok = GetFileInformationByHandle(h, &info);
+    const DWORD error = GetLastError();
+    CloseHandle(h);
+    if (!ok) {
+        reason = systemMessage(error);
+        return std::nullopt;
+    }
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
 bool randomBits(std::uint64_t& value, std::string& reason) {
     if (RtlGenRandom(&value, sizeof value)) return true;
     reason = systemMessage(GetLastError());
@@ -149,6 +170,7 @@ const FileOps& Win32FileOps() {
         o.rename = moveReplace;
         o.kind = kindOf;
         o.random = randomBits;
+        o.identity = identityOf;
         return o;
     }();
     return ops;

@@ -24,6 +24,8 @@ namespace velmor::win32 {
 //   |        | (FindFirstFileA, which never follows a link): a reparse point is a link, a   |
 //   |        | directory a folder                                                           |
 //   | random | RtlGenRandom (advapi32)                                                      |
+//   | ident. | CreateFileA (no access, links followed), GetFileInformationByHandle: the     |
+//   |        | volume's serial number and the file index                                    |
 const FileOps& Win32FileOps();
 
 // The system's text for an error code (FormatMessageA), without the trailing line end;

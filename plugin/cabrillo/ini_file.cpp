@@ -85,6 +85,20 @@ std::string IniFileSettings::read(const std::string& key, const std::string& fal
     return fallback;
 }
 
+std::optional<std::vector<std::string>> IniFileSettings::keys() {
+    const std::optional<std::string> text = files_.readFile(fileName_);
+    if (!text) return std::nullopt;
+    const std::vector<std::string> lines = splitLines(*text);
+    const SectionSpan span = findSection(lines, section_);
+    if (!span.found) return std::nullopt;
+    std::vector<std::string> out;
+    for (std::size_t i = span.header + 1; i < span.end; ++i) {
+        std::string k, v;
+        if (keyValue(lines[i], k, v)) out.push_back(std::move(k));
+    }
+    return out;
+}
+
 void IniFileSettings::write(const std::string& key, const std::string& value) {
     const std::optional<std::string> text = files_.readFile(fileName_);
     std::vector<std::string> lines = text ? splitLines(*text) : std::vector<std::string>{};

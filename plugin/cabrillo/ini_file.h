@@ -1,7 +1,9 @@
 // A private-profile (INI) settings store on a FileSystem: one section, whole values.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "services/services.h"
 
@@ -19,6 +21,10 @@ public:
 
     std::string read(const std::string& key, const std::string& fallback) override;
     void write(const std::string& key, const std::string& value) override;
+
+    // The keys of the section, in file order, as written; nullopt when the file or the
+    // section is missing.
+    std::optional<std::vector<std::string>> keys();
 
 private:
     FileSystem& files_;

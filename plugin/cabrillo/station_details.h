@@ -104,6 +104,11 @@ inline constexpr StationField kStationFields[kStationFieldCount] = {
      FieldSource::Settings, nullptr, true, "EMAIL", 10, 6, 6},
 };
 
+// The lists of the dialog's two drop-downs, in the order the dialog adds them: CATEGORY's
+// list is unsorted and shows them so; CATEGORY-OPERATOR's sorts itself (MULTI-OP first).
+inline constexpr const char* kCategories[] = {"A1", "B1", "B2", "B3", "C1"};
+inline constexpr const char* kCategoryOperators[] = {"SINGLE-OP", "MULTI-OP"};
+
 // The row of a member; nullptr for a pointer that is not in the table.
 constexpr const StationField* stationField(std::string StationDetails::*member) {
     for (const StationField& f : kStationFields)

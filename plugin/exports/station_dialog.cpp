@@ -2,6 +2,7 @@
 #include "station_dialog.h"
 
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -63,17 +64,14 @@ private:
 };
 
 // The combo lists, in the order they are added (1014 sorts its own list).
-const char* const kCategories[] = {"A1", "B1", "B2", "B3", "C1"};
-const char* const kCategoryOperators[] = {"SINGLE-OP", "MULTI-OP"};
-
 struct ComboList {
     int id;
     const char* const* items;
     std::size_t count;
 };
 const ComboList kComboLists[] = {
-    {IDC_CATEGORY, kCategories, sizeof kCategories / sizeof kCategories[0]},
-    {IDC_CATEGORY_OPERATOR, kCategoryOperators, sizeof kCategoryOperators / sizeof kCategoryOperators[0]},
+    {IDC_CATEGORY, velmor::kCategories, std::size(velmor::kCategories)},
+    {IDC_CATEGORY_OPERATOR, velmor::kCategoryOperators, std::size(velmor::kCategoryOperators)},
 };
 
 std::string WindowText(HWND hwnd) {

@@ -12,18 +12,20 @@ inline constexpr std::string_view kSetName = "Velmor";
 // The contest's modes: the one table of them. The text as the host names it, the Cabrillo
 // label the sponsor reads on QSO lines, the label Cabrillo 3.0 itself has for the mode
 // (it knows no PM: digital modes are DG), and the mode's column among the statistics
-// text's per-mode counts (BPSK63, CW, SSB, in that order after QSOs and Points).
+// text's per-mode counts (BPSK63, CW, SSB, in that order after QSOs and Points), and the
+// report an operator gives when nothing is wrong (velmor fills it in for a log without one).
 struct ModeRule {
     std::string_view hostName;
     std::string_view cabrilloLabel;
     std::string_view cabrillo3Label;
     std::size_t statsColumn;
+    std::string_view usualReport;
 };
 inline constexpr std::size_t kModeCount = 3;
 inline constexpr std::array<ModeRule, kModeCount> kModes{{
-    {"CW", "CW", "CW", 1},
-    {"BPSK63", "PM", "DG", 0},
-    {"SSB", "PH", "PH", 2},
+    {"CW", "CW", "CW", 1, "599"},
+    {"BPSK63", "PM", "DG", 0, "599"},
+    {"SSB", "PH", "PH", 2, "59"},
 }};
 
 // The rule of a contest mode; nullptr for any other text.

@@ -16,6 +16,12 @@ std::string journalHeaderLine() {
     return line;
 }
 
+std::string_view turnAwayReason(const QsoFields& qso) {
+    if (rules::findMode(qso.mode) == nullptr) return rules::kReasonNoTestMode;
+    if (qso.exchRcvd.empty() || qso.exchSent.empty()) return rules::kReasonNoRxNumber;
+    return {};
+}
+
 std::string journalLine(const QsoFields& qso, std::string_view reason) {
     std::string line = "QSO:  ";
     line += std::to_string(qso.freqHz / 1000u);

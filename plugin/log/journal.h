@@ -31,6 +31,12 @@ namespace velmor {
 //   | CR LF                          |                                                 |
 
 std::string journalHeaderLine();
+
+// Why AddData0 turns a QSO away, as the reason its journal line ends with: "NO TEST MODE"
+// for a mode other than the contest's three, written exactly (it wins), "NO RX NUMBER"
+// for an empty received or sent exchange; empty for a QSO the plug-in keeps.
+std::string_view turnAwayReason(const QsoFields& qso);
+
 std::string journalLine(const QsoFields& qso, std::string_view reason);
 
 }  // namespace velmor

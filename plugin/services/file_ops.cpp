@@ -58,7 +58,7 @@ std::FILE* openForReading(const std::string& path, std::string& reason) {
         const int err = errno;
         struct stat st {};
         if (err == ENOENT && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            reason = "a symbolic link whose target does not exist";
+            reason = "is a symbolic link whose target does not exist";
         else
             reason = SystemReason(err, "cannot open");
         return nullptr;
@@ -110,6 +110,16 @@ std::optional<FileKind> kindOf(const std::string& path, std::string& reason) {
     if (errno == ENOENT) return FileKind::Missing;
     reason = SystemReason(errno, "cannot examine the name");
     return std::nullopt;
+}
+
+std::optional<FileIdentity> identityOf(const std::string& path, std::string& reason) {
+    struct stat st {};
+    errno = 0;
+    if (::stat(path.c_str(), &st) != 0) {
+        reason = SystemReason(errno, "cannot examine the file");
+        return std::nullopt;
+    }
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 bool randomBits(std::uint64_t& value, std::string& reason) {
@@ -201,6 +211,11 @@ std::FILE* createExclusively(const std::string& path, std::string& reason) {
     return f;
 }
 
+std::optional<FileIdentity> identityOf(const std::string&, std::string& reason) {
+    reason = "the C library cannot tell which file a name stands for";
+    return std::nullopt;
+}
+
 bool randomBits(std::uint64_t& value, std::string& reason) {
     unsigned int high = 0, low = 0;
     if (rand_s(&high) != 0 || rand_s(&low) != 0) {
@@ -263,9 +278,9 @@ std::string_view KindName(FileKind kind) {
 }
 
 std::string NotARegularFile(FileKind kind) {
-    if (kind == FileKind::Folder) return "a folder, not a file";
-    if (kind == FileKind::Other) return "not a regular file";
-    return std::string(KindName(kind)) + ", not a regular file";
+    if (kind == FileKind::Folder) return "is a folder, not a file";
+    if (kind == FileKind::Other) return "is not a regular file";
+    return "is " + std::string(KindName(kind)) + ", not a regular file";
 }
 
 const FileOps& StdioFileOps() {
@@ -314,8 +329,17 @@ const FileOps& StdioFileOps() {
         kindOf,
         listFolder,
         randomBits,
+        identityOf,
     };
     return ops;
+}
+
+bool SameFile(const FileOps& ops, const std::string& a, const std::string& b) {
+    std::string ignored;
+    const std::optional<FileIdentity> first = ops.identity(a, ignored);
+    if (!first) return false;
+    const std::optional<FileIdentity> second = ops.identity(b, ignored);
+    return second && *first == *second;
 }
 
 bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mode,
@@ -366,7 +390,7 @@ bool FileReplacement::targetAcceptable() {
     const std::optional<FileKind> kind = ops_.kind(target_, why);
     if (!kind) return fail(orFallback(why, "cannot examine the output's name"));
     if (*kind == FileKind::Missing || *kind == FileKind::Regular) return true;
-    return fail(std::string(KindName(*kind)) + ": an output replaces only a regular file");
+    return fail("is " + std::string(KindName(*kind)) + ": an output replaces only a regular file");
 }
 
 bool FileReplacement::open() {

@@ -16,6 +16,14 @@ namespace velmor {
 // What a name in a folder is, seen without following a symbolic link at its end.
 enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 
+// Which file a name stands for, links followed: every name of one file (another path to
+// it, a hard or a symbolic link) gives the same identity, whatever its spelling.
+struct FileIdentity {
+    std::uint64_t volume = 0;  // st_dev; on Windows the volume's serial number
+    std::uint64_t index = 0;   // st_ino; on Windows the file index
+    bool operator==(const FileIdentity& other) const { return volume == other.volume && index == other.index; }
+};
+
 // The operating-system steps the file helpers take, one entry each. The helpers call
 // nothing else, so a test can hand in a table with any one step failing and see that the
 // helper cleans up and reports it (the way SQLite routes its OS calls through one table).
@@ -35,9 +43,11 @@ enum class FileKind { Missing, Regular, Link, Folder, Fifo, Device, Other };
 //   | kind   | lstat                                  | device names, FindFirstFileA              |
 //   | list   | std::filesystem::directory_iterator    | std::filesystem::directory_iterator       |
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
+//   | ident. | stat: st_dev, st_ino                   | CreateFileA, GetFileInformationByHandle:  |
+//   |        |                                        | volume serial number and file index       |
 struct FileOps {
     // "rb": an existing regular file (a link to one is followed); a FIFO, a device, a
-    // socket or a folder is refused with what it is ("a FIFO, not a regular file"), and the
+    // socket or a folder is refused with what it is ("is a FIFO, not a regular file"), and the
     // opening never waits for a writer. "wb" creates or truncates, "ab" appends, as fopen.
     std::function<std::FILE*(const std::string& path, const char* mode, std::string& reason)> open;
     // A new file for writing, made exclusively: it fails when anything at all has the name
@@ -61,12 +71,20 @@ struct FileOps {
     std::function<bool(const std::string& folder, std::vector<std::string>& names, std::string& reason)> list;
     // 64 bits from the system's random source, which no one can guess ahead.
     std::function<bool(std::uint64_t& value, std::string& reason)> random;
+    // Which file `path` names, links followed; nullopt when nothing is there or the system
+    // cannot tell (with the reason). The C library of Windows cannot tell (its st_ino is 0):
+    // there the Win32 table answers.
+    std::function<std::optional<FileIdentity>(const std::string& path, std::string& reason)> identity;
 };
 
 // The C library's steps (POSIX calls where the C library has none). `rename` is
 // std::rename: on Windows it refuses an existing target, so the Windows programs use
 // Win32FileOps() instead.
 const FileOps& StdioFileOps();
+
+// Whether `a` and `b` name one and the same existing file (FileOps::identity), however
+// each is spelled; false when either is missing or cannot be told.
+bool SameFile(const FileOps& ops, const std::string& a, const std::string& b);
 
 // The C library's text for `err` (errno); `fallback` when there is none, so that a failure
 // never comes back as the empty text that means success.
@@ -75,7 +93,7 @@ std::string SystemReason(int err, const char* fallback = "write failed");
 // What a kind is, for messages: "a symbolic link", "a folder", "a FIFO", "a device", "not a
 // regular file" (sockets and the like), "a regular file", "missing".
 std::string_view KindName(FileKind kind);
-// Why a name of this kind is not read as an input: "a FIFO, not a regular file", "a folder,
+// Why a name of this kind is not read as an input: "is a FIFO, not a regular file", "is a folder,
 // not a file", ...
 std::string NotARegularFile(FileKind kind);
 

@@ -12,8 +12,6 @@ namespace velmor {
 
 namespace {
 
-bool isContestMode(const std::string& mode) { return rules::findMode(mode) != nullptr; }
-
 const std::string kJournal(rules::kJournalFile);
 
 }  // namespace
@@ -42,12 +40,7 @@ std::int32_t StatsPlugin::ResetStats(std::int32_t writeCabrillo, const std::stri
 }
 
 std::int32_t StatsPlugin::AddData(const QsoFields& qso) {
-    std::string_view reason;
-    if (!isContestMode(qso.mode))
-        reason = rules::kReasonNoTestMode;  // checked first: it wins over a missing exchange
-    else if (qso.exchRcvd.empty() || qso.exchSent.empty())
-        reason = rules::kReasonNoRxNumber;
-
+    const std::string_view reason = turnAwayReason(qso);
     if (!reason.empty()) {
         // A lost journal line is not reported; the QSO is turned away all the same.
         services_.files.appendFile(kJournal, journalLine(qso, reason));

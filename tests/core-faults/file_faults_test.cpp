@@ -265,19 +265,19 @@ protected:
         put("victim.txt", kVictim);
         const fs::path at = dir_ / file;
         switch (GetParam()) {
-            case Plant::LinkAtTheFile: fs::create_symlink(dir_ / "victim.txt", at); return "a symbolic link" + kOnly;
+            case Plant::LinkAtTheFile: fs::create_symlink(dir_ / "victim.txt", at); return "is a symbolic link" + kOnly;
             case Plant::DanglingLinkAtTheFile:
                 fs::create_symlink(dir_ / "made-through-the-link.txt", at);
-                return "a symbolic link" + kOnly;
+                return "is a symbolic link" + kOnly;
             case Plant::LinkAtTheOldTemporaryName:
                 fs::create_symlink(dir_ / "victim.txt", dir_ / (file + ".tmp"));
                 return "";
-            case Plant::FolderAtTheFile: fs::create_directory(at); return "a folder" + kOnly;
-            case Plant::FifoAtTheFile: EXPECT_EQ(::mkfifo(at.c_str(), 0600), 0); return "a FIFO" + kOnly;
+            case Plant::FolderAtTheFile: fs::create_directory(at); return "is a folder" + kOnly;
+            case Plant::FifoAtTheFile: EXPECT_EQ(::mkfifo(at.c_str(), 0600), 0); return "is a FIFO" + kOnly;
             case Plant::DeviceAtTheFile:
                 // A twin of /dev/full; only root may make one.
                 if (::geteuid() != 0 || ::mknod(at.c_str(), S_IFCHR | 0600, makedev(1, 7)) != 0) return "skip";
-                return "a device" + kOnly;
+                return "is a device" + kOnly;
         }
         return "";
     }

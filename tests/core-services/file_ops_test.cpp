@@ -197,32 +197,32 @@ TEST_F(FileOpsTest, AnOutputReplacesOnlyARegularFileOrNothing) {
              fs::create_symlink(victim, at);
              return at;
          },
-         "a symbolic link" + only},
+         "is a symbolic link" + only},
         {"a dangling link",
          [](const std::string& at, const std::string& victim) {
              fs::create_symlink(victim + ".new", at);
              return at;
          },
-         "a symbolic link" + only},
+         "is a symbolic link" + only},
         {"a link to a folder",
          [](const std::string& at, const std::string& victim) {
              fs::create_symlink(fs::path(victim).parent_path(), at);
              return at;
          },
-         "a symbolic link" + only},
+         "is a symbolic link" + only},
         {"a folder",
          [](const std::string& at, const std::string&) {
              fs::create_directory(at);
              return at;
          },
-         "a folder" + only},
+         "is a folder" + only},
         {"a FIFO",
          [](const std::string& at, const std::string&) {
              EXPECT_EQ(::mkfifo(at.c_str(), 0600), 0);
              return at;
          },
-         "a FIFO" + only},
-        {"a device", [](const std::string& at, const std::string&) { return deviceAt(at); }, "a device" + only},
+         "is a FIFO" + only},
+        {"a device", [](const std::string& at, const std::string&) { return deviceAt(at); }, "is a device" + only},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -404,11 +404,11 @@ TEST_F(FileOpsTest, OnlyRegularFilesAreReadAsInputs) {
     const Case cases[] = {
         {pathOf("log.cbr"), "START-OF-LOG: 3.0\r\n", ""},
         {pathOf("link.cbr"), "START-OF-LOG: 3.0\r\n", ""},
-        {pathOf("dangling.cbr"), "", "a symbolic link whose target does not exist"},
-        {pathOf("folder.cbr"), "", "a folder, not a file"},
-        {pathOf("fifo.cbr"), "", "a FIFO, not a regular file"},
-        {"/dev/zero", "", "a device, not a regular file"},
-        {"/dev/full", "", "a device, not a regular file"},
+        {pathOf("dangling.cbr"), "", "is a symbolic link whose target does not exist"},
+        {pathOf("folder.cbr"), "", "is a folder, not a file"},
+        {pathOf("fifo.cbr"), "", "is a FIFO, not a regular file"},
+        {"/dev/zero", "", "is a device, not a regular file"},
+        {"/dev/full", "", "is a device, not a regular file"},
         {pathOf("missing.cbr"), "", "No such file or directory"},
     };
     for (const Case& c : cases) {
@@ -437,4 +437,25 @@ TEST_F(FileOpsTest, ReadWholeFileIsBinaryAndFailsOnAReadError) {
 }
 
 }  // namespace
+// One file under every name: another spelling, a hard or a symbolic link is the same file;
+// a copy with the same bytes, a missing name or a folder beside it are not.
+TEST_F(FileOpsTest, SameFileComparesFilesNotNames) {
+    put("log.adi", "<CALL:6>RA3DKM <EOR>");
+    put("copy.adi", "<CALL:6>RA3DKM <EOR>");
+    fs::create_hard_link(pathOf("log.adi"), pathOf("hard.adi"));
+    fs::create_symlink(pathOf("log.adi"), pathOf("soft.adi"));
+    fs::create_symlink("log.adi", pathOf("relative.adi"));
+    fs::create_directory(pathOf("sub"));
+    const struct {
+        std::string other;
+        bool same;
+    } cases[] = {
+        {pathOf("log.adi"), true},          {pathOf("sub/../log.adi"), true}, {pathOf("./log.adi"), true},
+        {pathOf("hard.adi"), true},         {pathOf("soft.adi"), true},       {pathOf("relative.adi"), true},
+        {pathOf("copy.adi"), false},        {pathOf("missing.adi"), false},   {pathOf("sub"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SameFile(StdioFileOps(), pathOf("log.adi"), c.other), c.same) << c.other;
+    EXPECT_FALSE(SameFile(StdioFileOps(), pathOf("missing.adi"), pathOf("missing.adi")));
+}
+
 }  // namespace velmor

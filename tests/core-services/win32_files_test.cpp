@@ -99,11 +99,11 @@ TEST_F(Win32Files, AnOutputReplacesOnlyARegularFile) {
     const std::string only = ": an output replaces only a regular file";
     ASSERT_TRUE(CreateDirectoryA(pathOf("out.cbr").c_str(), nullptr));
     const std::pair<std::string, std::string> cases[] = {
-        {"NUL", "a device" + only},
-        {pathOf("COM1.txt"), "a device" + only},
-        {pathOf("con .cbr"), "a device" + only},
-        {"\\\\.\\NUL", "a device" + only},
-        {pathOf("out.cbr"), "a folder" + only},
+        {"NUL", "is a device" + only},
+        {pathOf("COM1.txt"), "is a device" + only},
+        {pathOf("con .cbr"), "is a device" + only},
+        {"\\\\.\\NUL", "is a device" + only},
+        {pathOf("out.cbr"), "is a folder" + only},
     };
     for (const auto& [target, refusal] : cases) {
         SCOPED_TRACE(target);
@@ -118,11 +118,11 @@ TEST_F(Win32Files, OnlyDiskFilesAreReadAsInputs) {
     put("log.cbr", "START-OF-LOG: 3.0\r\n");
     ASSERT_TRUE(CreateDirectoryA(pathOf("folder.cbr").c_str(), nullptr));
     const std::pair<std::string, std::string> refused[] = {
-        {"NUL", "a device, not a regular file"},
-        {"CON", "a device, not a regular file"},
-        {pathOf("com1.cbr"), "a device, not a regular file"},
-        {"\\\\.\\NUL", "a device, not a regular file"},
-        {pathOf("folder.cbr"), "a folder, not a file"},
+        {"NUL", "is a device, not a regular file"},
+        {"CON", "is a device, not a regular file"},
+        {pathOf("com1.cbr"), "is a device, not a regular file"},
+        {"\\\\.\\NUL", "is a device, not a regular file"},
+        {pathOf("folder.cbr"), "is a folder, not a file"},
     };
     for (const auto& [path, reason] : refused) {
         SCOPED_TRACE(path);
@@ -149,8 +149,26 @@ TEST_F(Win32Files, ALinkAtTheOutputIsRefused) {
     FindClose(find);
     ASSERT_NE(entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
     EXPECT_EQ(ReplaceFileSafely(ops(), pathOf("out.cbr"), "bytes"),
-              "a symbolic link: an output replaces only a regular file");
+              "is a symbolic link: an output replaces only a regular file");
     EXPECT_EQ(contentOf("victim.txt"), "the victim\r\n");
+}
+
+// Which file a name stands for, on the Win32 table: another spelling and a hard link are the
+// same file (volume serial number and file index), a copy with the same bytes is not.
+TEST_F(Win32Files, SameFileComparesFilesNotNames) {
+    put("log.adi", "<CALL:6>RA3DKM <EOR>");
+    put("copy.adi", "<CALL:6>RA3DKM <EOR>");
+    ASSERT_TRUE(CreateHardLinkA(pathOf("hard.adi").c_str(), pathOf("log.adi").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(pathOf("sub").c_str(), nullptr));
+    const struct {
+        std::string other;
+        bool same;
+    } cases[] = {
+        {pathOf("log.adi"), true},  {pathOf("sub\\..\\log.adi"), true}, {dir_ + "/log.adi", true},
+        {pathOf("LOG.ADI"), true},  {pathOf("hard.adi"), true},         {pathOf("copy.adi"), false},
+        {pathOf("missing.adi"), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(SameFile(ops(), pathOf("log.adi"), c.other), c.same) << c.other;
 }
 
 }  // namespace

@@ -137,7 +137,8 @@ TEST(Adif, RecordsBecomeTheHostsFields) {
     ASSERT_TRUE(doc.problems.empty());
     std::vector<Problem> problems;
     const auto qsos = velmor::adif::toHostQsos(doc, "FALLBACK", problems);
-    ASSERT_EQ(qsos.size(), 4u);
+    // Only the records without a usable date or time are left out.
+    ASSERT_EQ(qsos.size(), 6u);
 
     const velmor::QsoFields& a = qsos[0].fields;
     EXPECT_EQ(qsos[0].record, 1);
@@ -168,21 +169,115 @@ TEST(Adif, RecordsBecomeTheHostsFields) {
     EXPECT_EQ(c.band, "");  // 500 kHz lies in no band
     EXPECT_EQ(c.mode, "SSB");
 
-    EXPECT_EQ(qsos[3].fields.mode, "RTTY");  // passed through; the plug-in turns it away
-    EXPECT_EQ(qsos[3].fields.band, "15M");
+    // A band the table lacks: passed along as the host would, with frequency 0.
+    EXPECT_EQ(qsos[3].record, 5);
+    EXPECT_EQ(qsos[3].fields.freqHz, 0u);
+    EXPECT_EQ(qsos[3].fields.band, "11M");
+    // A decimal comma: read.
+    EXPECT_EQ(qsos[4].record, 7);
+    EXPECT_EQ(qsos[4].fields.freqHz, 7010000u);
+    EXPECT_EQ(qsos[4].fields.band, "40M");
+
+    EXPECT_EQ(qsos[5].fields.mode, "RTTY");  // passed through; the plug-in turns it away
+    EXPECT_EQ(qsos[5].fields.band, "15M");
 
     ASSERT_EQ(problems.size(), 4u);
     const struct {
+        Problem::Severity severity;
         int record;
         const char* field;
-        const char* part;
-    } expected[] = {{3, "QSO_DATE", "20260231"}, {5, "BAND", "11m"}, {6, "QSO_DATE", "missing"},
-                    {7, "FREQ", "7,01"}};
+        const char* message;
+    } expected[] = {
+        {Problem::Severity::Error, 3, "QSO_DATE", "impossible or malformed date \"20260231\"; record left out"},
+        {Problem::Severity::Error, 5, "BAND", "no FREQ and unknown band \"11m\"; frequency passed as 0"},
+        {Problem::Severity::Error, 6, "QSO_DATE", "missing QSO_DATE; record left out"},
+        {Problem::Severity::Warning, 7, "FREQ", "frequency \"7,01\" read as 7.01 MHz (a decimal comma)"},
+    };
     for (std::size_t i = 0; i < problems.size(); ++i) {
-        EXPECT_EQ(problems[i].severity, Problem::Severity::Error);
+        EXPECT_EQ(problems[i].severity, expected[i].severity) << i;
         EXPECT_EQ(problems[i].record, expected[i].record);
         EXPECT_EQ(problems[i].field, expected[i].field);
-        EXPECT_NE(problems[i].message.find(expected[i].part), std::string::npos) << problems[i].message;
+        EXPECT_EQ(problems[i].message, expected[i].message);
+    }
+}
+
+// FREQ and BAND as logs from other programs write them: what the host gets and what is said.
+// No record is left out for either field.
+TEST(Adif, FrequencySpellingsAndBandsNeverLeaveARecordOut) {
+    const struct {
+        const char* freq;  // nullptr: no FREQ field
+        const char* band;  // nullptr: no BAND field
+        std::uint32_t hz;
+        const char* hostBand;
+        const char* problem;  // "" or "E FIELD: message" / "W FIELD: message"
+    } cases[] = {
+        {"14.025", nullptr, 14025000u, "20M", ""},
+        {"14,025", nullptr, 14025000u, "20M", "W FREQ: frequency \"14,025\" read as 14.025 MHz (a decimal comma)"},
+        {" 14.025", nullptr, 14025000u, "20M", "W FREQ: frequency \" 14.025\" read as 14.025 MHz (blanks around it)"},
+        {"14.025 ", "20m", 14025000u, "20M", "W FREQ: frequency \"14.025 \" read as 14.025 MHz (blanks around it)"},
+        {" 3,5 ", nullptr, 3500000u, "80M",
+         "W FREQ: frequency \" 3,5 \" read as 3.5 MHz (blanks around it, a decimal comma)"},
+        {"1296.2", nullptr, 1296200000u, "23CM", ""},
+        {nullptr, "23cm", 1240000000u, "23CM", ""},
+        {nullptr, "13CM", 2300000000u, "13CM", ""},
+        {nullptr, "2190m", 135700u, "2190M", ""},
+        {nullptr, "1.25m", 222000000u, "1.25M", ""},
+        {"0.1362", nullptr, 136200u, "2190M", ""},
+        {"54.000001", nullptr, 54000001u, "5M", ""},
+        {"4294.967295", nullptr, 4294967295u, "", ""},
+        // Beyond the host's 32-bit hertz: the band's lower edge if it fits, else 0.
+        {"10368.1", nullptr, 0u, "3CM",
+         "E FREQ: frequency 10368.1 MHz is beyond the host's frequency range (up to 4294.967295 MHz); frequency passed as 0"},
+        {"10368.1", "3cm", 0u, "3CM",
+         "E FREQ: frequency 10368.1 MHz is beyond the host's frequency range (up to 4294.967295 MHz); frequency passed as 0"},
+        {nullptr, "1.25cm", 0u, "1.25CM",
+         "E BAND: no FREQ and band 1.25CM lies beyond the host's frequency range (up to 4294.967295 MHz); frequency passed as 0"},
+        {"5000", "9cm", 3300000000u, "9CM",
+         "W FREQ: frequency 5000 MHz is beyond the host's frequency range (up to 4294.967295 MHz); the lower edge of band 9CM, 3300 MHz, passed instead"},
+        // Unreadable: the band's lower edge, else 0.
+        {"14.025.3", "20m", 14000000u, "20M",
+         "W FREQ: malformed frequency \"14.025.3\"; the lower edge of band 20M, 14 MHz, passed instead"},
+        {"1,234.5", nullptr, 0u, "", "E FREQ: malformed frequency \"1,234.5\" and no BAND; frequency passed as 0"},
+        {"14 025", "xx", 0u, "XX",
+         "E FREQ: malformed frequency \"14 025\" and unknown band \"xx\"; frequency passed as 0"},
+        {nullptr, nullptr, 0u, "", "E FREQ: neither FREQ nor BAND; frequency passed as 0"},
+        {"", "", 0u, "", "E FREQ: neither FREQ nor BAND; frequency passed as 0"},
+    };
+    for (const auto& c : cases) {
+        std::string record = "<CALL:6>RA3DKM <QSO_DATE:8>20260516 <TIME_ON:4>1201 <MODE:2>CW ";
+        if (c.freq) record += "<FREQ:" + std::to_string(std::string(c.freq).size()) + ">" + c.freq + " ";
+        if (c.band) record += "<BAND:" + std::to_string(std::string(c.band).size()) + ">" + c.band + " ";
+        SCOPED_TRACE(record);
+        std::vector<Problem> problems;
+        const auto qsos = velmor::adif::toHostQsos(velmor::adif::parse(record + "<EOR>"), "RZ3VLM", problems);
+        ASSERT_EQ(qsos.size(), 1u);
+        EXPECT_EQ(qsos[0].fields.freqHz, c.hz);
+        EXPECT_EQ(qsos[0].fields.band, c.hostBand);
+        std::string said;
+        for (const Problem& p : problems)
+            said += std::string(p.severity == Problem::Severity::Error ? "E " : "W ") + p.field + ": " + p.message;
+        EXPECT_EQ(said, c.problem);
+    }
+}
+
+// A log without reports gets the mode's usual one, as the operator would have logged it;
+// modes the plug-in turns away keep what they had.
+TEST(Adif, MissingReportsBecomeTheModesUsualReport) {
+    const std::string text =
+        "<CALL:1>A <QSO_DATE:8>20260516 <TIME_ON:4>1201 <BAND:3>20m <MODE:2>CW <EOR>"
+        "<CALL:1>B <QSO_DATE:8>20260516 <TIME_ON:4>1202 <BAND:3>20m <MODE:3>SSB <RST_SENT:2>57 <EOR>"
+        "<CALL:1>C <QSO_DATE:8>20260516 <TIME_ON:4>1203 <BAND:3>20m <MODE:3>PSK <SUBMODE:5>PSK63 <RST_RCVD:3>589 <EOR>"
+        "<CALL:1>D <QSO_DATE:8>20260516 <TIME_ON:4>1204 <BAND:3>20m <MODE:2>CW <RST_SENT:3>579 <RST_RCVD:3>559 <EOR>"
+        "<CALL:1>E <QSO_DATE:8>20260516 <TIME_ON:4>1205 <BAND:3>20m <MODE:3>FT8 <EOR>";
+    std::vector<Problem> problems;
+    auto qsos = velmor::adif::toHostQsos(velmor::adif::parse(text), "RZ3VLM", problems);
+    ASSERT_EQ(qsos.size(), 5u);
+    EXPECT_EQ(velmor::adif::fillUsualReports(qsos), 3u);
+    const std::pair<const char*, const char*> reports[] = {{"599", "599"}, {"57", "59"}, {"599", "589"},
+                                                           {"579", "559"}, {"", ""}};
+    for (std::size_t i = 0; i < qsos.size(); ++i) {
+        EXPECT_EQ(qsos[i].fields.rstSent, reports[i].first) << qsos[i].fields.call;
+        EXPECT_EQ(qsos[i].fields.rstRcvd, reports[i].second) << qsos[i].fields.call;
     }
 }
 

@@ -107,12 +107,12 @@ std::vector<Case> everyCase() {
     std::vector<Case> out;
     for (const char* output : {"verdicts.csv", "results.csv", "skipped.csv", "results.html", "reports/UA1AAA.txt",
                                "contest.db"}) {
-        out.push_back({output, Plant::LinkAtTheOutput, "a symbolic link"});
-        out.push_back({output, Plant::DanglingLinkAtTheOutput, "a symbolic link"});
+        out.push_back({output, Plant::LinkAtTheOutput, "is a symbolic link"});
+        out.push_back({output, Plant::DanglingLinkAtTheOutput, "is a symbolic link"});
         out.push_back({output, Plant::LinkAtTheOldTemporaryName, ""});
-        out.push_back({output, Plant::Folder, "a folder"});
-        out.push_back({output, Plant::Fifo, "a FIFO"});
-        out.push_back({output, Plant::Device, "a device"});
+        out.push_back({output, Plant::Folder, "is a folder"});
+        out.push_back({output, Plant::Fifo, "is a FIFO"});
+        out.push_back({output, Plant::Device, "is a device"});
     }
     return out;
 }
@@ -138,7 +138,7 @@ TEST(PlantedOutputs, ALinkAsTheReportsFolderIsRefused) {
     o.outDir = dir + "/out";
     std::string messages;
     EXPECT_EQ(runIn(VELMOR_SOURCE_DIR, o, &messages), RunOutcome::OutputFailed);
-    EXPECT_NE(messages.find("crosscheck: error: cannot write into " + dir + "/out/reports: a symbolic link, not a folder"),
+    EXPECT_NE(messages.find("crosscheck: error: cannot write into " + dir + "/out/reports: is a symbolic link, not a folder"),
               std::string::npos)
         << messages;
     EXPECT_TRUE(fs::is_empty(dir + "/elsewhere"));

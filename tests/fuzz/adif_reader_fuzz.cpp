@@ -2,7 +2,8 @@
 // Invariants: records are numbered from 1 in order, every field name is upper case and
 // non-empty, problems name a record no later than the last one begun and an offset inside
 // the text, and every QSO handed on has a valid date, a band matching its frequency when
-// BAND was missing, and comes from a record that exists.
+// BAND was missing, and comes from a record that exists; the lenient frequency reader reads
+// the strict form as the strict one does.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -49,7 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The frequency reader never accepts what it cannot represent.
     if (size < 32) {
         const std::string s(text);
-        if (const auto hz = velmor::adif::megahertzToHertz(s)) require(s.find_first_not_of("0123456789.") == std::string::npos);
+        if (const auto hz = velmor::adif::megahertzToHertz(s)) {
+            require(s.find_first_not_of("0123456789.") == std::string::npos);
+            // The lenient reader reads the strict form alike and says nothing about it.
+            const auto lenient = velmor::adif::readMegahertz(s);
+            require(lenient && lenient->hz == *hz && lenient->note.empty());
+        }
     }
     return 0;
 }

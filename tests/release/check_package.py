@@ -28,7 +28,7 @@ data = {n: z.read(n) for n in names}
 
 guide_source = open(os.path.join(src, "docs", "operator-guide.md"), encoding="utf-8").read()
 images = sorted(set(re.findall(r"\]\(images/([^)\s]+)\)", guide_source)))
-expected = {"Plugins/Stats.dll", "Plugins/Orvin.exe", "velmor.exe", "cabrillo.ini.example",
+expected = {"Plugins/Stats.dll", "Plugins/Orvin.exe", "velmor.exe", "cabrillo.ini.example", "sample.adi",
             "operator-guide.html", "operator-guide.md", "LICENSE.txt", "SHA256SUMS"}
 expected |= {"images/" + i for i in images}
 if set(names) != expected:
@@ -49,7 +49,7 @@ if len({i.date_time for i in infos}) != 1:
     fault("entries carry different times: %s" % sorted({i.date_time for i in infos}))
 
 # Text files for Windows users: CR LF everywhere, ending with a line end.
-text_files = ["cabrillo.ini.example", "operator-guide.html", "operator-guide.md", "LICENSE.txt", "SHA256SUMS"]
+text_files = ["cabrillo.ini.example", "sample.adi", "operator-guide.html", "operator-guide.md", "LICENSE.txt", "SHA256SUMS"]
 for n in text_files:
     b = data.get(n, b"")
     bare_lf = len(re.findall(rb"(?<!\r)\n", b))
@@ -85,6 +85,12 @@ for line in data.get("cabrillo.ini.example", b"").decode("cp1251").split("\r\n")
     if not re.fullmatch(r"[A-Z][A-Z0-9-]*: .*", line) or line.startswith(("START-OF-LOG", "END-OF-LOG", "QSO:")):
         fault("cabrillo.ini.example: not a Cabrillo header line: %r" % line)
 
+
+# The sample log: the repository's, only its line ends made CR LF (ADIF ignores the text
+# between fields, so it reads the same).
+sample_source = open(os.path.join(src, "examples", "sample.adi"), "rb").read()
+if data.get("sample.adi", b"").replace(b"\r\n", b"\n") != sample_source.replace(b"\r\n", b"\n"):
+    fault("sample.adi differs from examples/sample.adi beyond its line ends")
 
 # The guide: every relative link and picture is a file of the package, every #anchor an id.
 class Html(html.parser.HTMLParser):

@@ -16,6 +16,8 @@ cp "$bin/Stats.dll" "$work/Plugins/"
 cp "$top/examples/sample.adi" "$work/"
 run() { (cd "$work" && "$top/scripts/wine-run.sh" "$@"); }
 fail() { echo "FAIL: $*"; exit 1; }
+# velmor's status 1 says that QSOs were turned away, which the sample does on purpose.
+velmor_ok() { [ "$1" -le 1 ]; }
 # Where the programs cannot run here (32-bit ones on some machines) the line says why: skipped.
 "$top/scripts/wine-run.sh" --can-run "$bin/stats-host.exe" || exit 77
 
@@ -35,7 +37,8 @@ def unquote(m):
     return chr(int(e[1:], 16)) if e[0] == "x" else escapes[e]
 lines = [re.sub(r"\\(x[0-9A-Fa-f]{2}|[\\\"rnt])", unquote, l.rstrip("\n")) for l in sys.stdin]
 sys.stdout.buffer.write("\r\n".join(lines).encode("latin-1"))' >"$work/dll-text.bin"
-  run "$bin/velmor.exe" score --raw sample.adi >"$work/velmor.bin" 2>"$work/velmor.err" || fail "velmor.exe score: $(cat "$work/velmor.err")"
+  run "$bin/velmor.exe" score --raw sample.adi >"$work/velmor.bin" 2>"$work/velmor.err"
+  velmor_ok $? || fail "velmor.exe score: $(cat "$work/velmor.err")"
   # velmor prints the text, then its own sections after "Turned away".
   python3 - "$work/dll-text.bin" "$work/velmor.bin" "$dll_score" <<'PY' || exit 1
 import sys
@@ -59,7 +62,8 @@ cabrillo)
   # velmor first, from the same stored details the dialog then opens with.
   cp "$work/Plugins/VARDO.ini" "$work/details.ini"
   run "$bin/velmor.exe" cabrillo sample.adi --call RZ3VLM --details details.ini --extra cabrillo.ini -o velmor.cbr \
-    2>"$work/velmor.err" || fail "velmor.exe cabrillo: $(cat "$work/velmor.err")"
+    2>"$work/velmor.err"
+  velmor_ok $? || fail "velmor.exe cabrillo: $(cat "$work/velmor.err")"
   run "$bin/stats-host.exe" 'Plugins\Stats.dll' -f session.txt >"$work/host.txt" 2>&1 || fail "stats-host: $(cat "$work/host.txt")"
   [ -f "$work/RZ3VLM.cbr" ] || fail "the DLL wrote no RZ3VLM.cbr: $(cat "$work/host.txt")"
   cmp "$work/RZ3VLM.cbr" "$work/velmor.cbr" || { diff <(tr -d '\r' <"$work/RZ3VLM.cbr") <(tr -d '\r' <"$work/velmor.cbr"); fail "files differ"; }

@@ -1,8 +1,8 @@
 #include "adif_reader.h"
 
 #include <array>
-#include <cstdlib>
 
+#include "log/contest_rules.h"
 #include "services/text.h"
 
 namespace velmor::adif {
@@ -49,13 +49,70 @@ constexpr std::array<ModeRow, 10> kModeTable{{
     {"", "LSB", "SSB"},
 }};
 
-constexpr std::array<Band, 14> kBands{{
-    {"160M", 1800, 2000},    {"80M", 3500, 4000},     {"60M", 5060, 5450},
-    {"40M", 7000, 7300},     {"30M", 10100, 10150},   {"20M", 14000, 14350},
-    {"17M", 18068, 18168},   {"15M", 21000, 21450},   {"12M", 24890, 24990},
-    {"10M", 28000, 29700},   {"6M", 50000, 54000},    {"4M", 70000, 71000},
-    {"2M", 144000, 148000},  {"70CM", 420000, 450000},
+// ADIF's band table (ADIF 3.1's Band enumeration), in Hz, both edges inside the band.
+constexpr std::uint64_t kMHz = 1000000;
+constexpr std::array<Band, 33> kBands{{
+    {"2190M", 135700, 137800},
+    {"630M", 472000, 479000},
+    {"560M", 501000, 504000},
+    {"160M", 1800000, 2000000},
+    {"80M", 3500000, 4000000},
+    {"60M", 5060000, 5450000},
+    {"40M", 7000000, 7300000},
+    {"30M", 10100000, 10150000},
+    {"20M", 14000000, 14350000},
+    {"17M", 18068000, 18168000},
+    {"15M", 21000000, 21450000},
+    {"12M", 24890000, 24990000},
+    {"10M", 28000000, 29700000},
+    {"8M", 40 * kMHz, 45 * kMHz},
+    {"6M", 50 * kMHz, 54 * kMHz},
+    {"5M", 54 * kMHz + 1, 69900000},
+    {"4M", 70 * kMHz, 71 * kMHz},
+    {"2M", 144 * kMHz, 148 * kMHz},
+    {"1.25M", 222 * kMHz, 225 * kMHz},
+    {"70CM", 420 * kMHz, 450 * kMHz},
+    {"33CM", 902 * kMHz, 928 * kMHz},
+    {"23CM", 1240 * kMHz, 1300 * kMHz},
+    {"13CM", 2300 * kMHz, 2450 * kMHz},
+    {"9CM", 3300 * kMHz, 3500 * kMHz},
+    {"6CM", 5650 * kMHz, 5925 * kMHz},
+    {"3CM", 10000 * kMHz, 10500 * kMHz},
+    {"1.25CM", 24000 * kMHz, 24250 * kMHz},
+    {"6MM", 47000 * kMHz, 47200 * kMHz},
+    {"4MM", 75500 * kMHz, 81000 * kMHz},
+    {"2.5MM", 119980 * kMHz, 123000 * kMHz},
+    {"2MM", 134000 * kMHz, 149000 * kMHz},
+    {"1MM", 241000 * kMHz, 250000 * kMHz},
+    {"SUBMM", 300000 * kMHz, 7500000 * kMHz},
 }};
+
+constexpr const char* kBeyondHost = "beyond the host's frequency range (up to 4294.967295 MHz)";
+
+// A frequency in Hz as MHz for messages, without trailing zeros ("14.025", "10368.1").
+std::string megahertzText(std::uint64_t hz) {
+    std::string text = std::to_string(hz / kMHz);
+    std::string fraction = std::to_string(hz % kMHz);
+    fraction.insert(0, 6 - fraction.size(), '0');
+    while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    if (!fraction.empty()) text += "." + fraction;
+    return text;
+}
+
+// The strict form: digits, at most one '.', at most `maxWholeDigits` before it.
+std::optional<std::uint64_t> strictMegahertz(std::string_view mhz, std::size_t maxWholeDigits) {
+    const std::size_t dot = mhz.find('.');
+    const std::string_view whole = mhz.substr(0, dot);
+    std::string fraction(dot == std::string_view::npos ? std::string_view() : mhz.substr(dot + 1));
+    if (whole.empty() && fraction.empty()) return std::nullopt;
+    if ((!whole.empty() && !allDigits(whole)) || (!fraction.empty() && !allDigits(fraction)))
+        return std::nullopt;
+    if (whole.size() > maxWholeDigits) return std::nullopt;
+    fraction = fraction.substr(0, 6);
+    fraction.append(6 - fraction.size(), '0');
+    const std::uint64_t megahertz = whole.empty() ? 0 : static_cast<std::uint64_t>(*text::number(whole));
+    return megahertz * kMHz + static_cast<std::uint64_t>(*text::number(fraction));
+}
 
 // STX/SRX serial as sent on the air: at least three digits.
 std::string serial(const std::string& s) {
@@ -162,19 +219,25 @@ Document parse(std::string_view text) {
 }
 
 std::optional<std::uint32_t> megahertzToHertz(const std::string& mhz) {
-    const std::size_t dot = mhz.find('.');
-    const std::string whole = mhz.substr(0, dot);
-    std::string fraction = dot == std::string::npos ? std::string() : mhz.substr(dot + 1);
-    if (whole.empty() && fraction.empty()) return std::nullopt;
-    if ((!whole.empty() && !allDigits(whole)) || (!fraction.empty() && !allDigits(fraction)))
-        return std::nullopt;
-    if (whole.size() > 4) return std::nullopt;  // beyond 4294 MHz
-    fraction = fraction.substr(0, 6);
-    fraction.append(6 - fraction.size(), '0');
-    const unsigned long long hz = std::strtoull(whole.empty() ? "0" : whole.c_str(), nullptr, 10) * 1000000ULL +
-                                  std::strtoull(fraction.c_str(), nullptr, 10);
-    if (hz > 0xFFFFFFFFULL) return std::nullopt;
-    return static_cast<std::uint32_t>(hz);
+    const std::optional<std::uint64_t> hz = strictMegahertz(mhz, 4);  // beyond 4294 MHz: no
+    if (!hz || *hz > kHostMaxHz) return std::nullopt;
+    return static_cast<std::uint32_t>(*hz);
+}
+
+std::optional<Megahertz> readMegahertz(std::string_view mhz) {
+    Megahertz out;
+    std::string value(text::trimSpace(mhz));
+    if (value.size() != mhz.size()) out.note = "blanks around it";
+    const std::size_t comma = value.find(',');
+    if (comma != std::string::npos && value.find('.') == std::string::npos &&
+        value.find(',', comma + 1) == std::string::npos) {
+        value[comma] = '.';
+        out.note += std::string(out.note.empty() ? "" : ", ") + "a decimal comma";
+    }
+    const std::optional<std::uint64_t> hz = strictMegahertz(value, 7);
+    if (!hz) return std::nullopt;
+    out.hz = *hz;
+    return out;
 }
 
 std::optional<CalendarTime> qsoTime(const std::string& qsoDate, const std::string& timeOn) {
@@ -212,10 +275,9 @@ std::string hostMode(const std::string& mode, const std::string& submode) {
     return s.empty() ? m : s;
 }
 
-std::string_view bandOfFrequency(std::uint32_t hz) {
-    const std::uint32_t khz = hz / 1000;
+std::string_view bandOfFrequency(std::uint64_t hz) {
     for (const Band& b : kBands)
-        if (khz >= b.lowKHz && (khz < b.highKHz || (khz == b.highKHz && hz % 1000 == 0))) return b.name;
+        if (hz >= b.lowHz && hz <= b.highHz) return b.name;
     return {};
 }
 
@@ -230,10 +292,12 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
                                 std::vector<Problem>& problems) {
     std::vector<HostQso> out;
     out.reserve(doc.records.size());
+    auto report = [&problems](Problem::Severity severity, const Record& r, const char* field, std::string message) {
+        problems.push_back({severity, r.number, r.offset, field, std::move(message)});
+    };
+    auto fail = [&](const Record& r, const char* field, std::string m) { report(Problem::Severity::Error, r, field, std::move(m)); };
+    auto warn = [&](const Record& r, const char* field, std::string m) { report(Problem::Severity::Warning, r, field, std::move(m)); };
     for (const Record& r : doc.records) {
-        auto fail = [&](const char* field, std::string message) {
-            problems.push_back({Problem::Severity::Error, r.number, r.offset, field, std::move(message)});
-        };
         HostQso h;
         h.record = r.number;
         QsoFields& q = h.fields;
@@ -247,36 +311,53 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
         const std::optional<CalendarTime> when = qsoTime(date, time);
         if (!when) {
             if (date.empty()) {
-                fail("QSO_DATE", "missing QSO_DATE; record left out");
+                fail(r, "QSO_DATE", "missing QSO_DATE; record left out");
             } else if (time.empty()) {
-                fail("TIME_ON", "missing TIME_ON; record left out");
+                fail(r, "TIME_ON", "missing TIME_ON; record left out");
             } else if (!qsoTime(date, "0000")) {
-                fail("QSO_DATE", "impossible or malformed date \"" + date + "\"; record left out");
+                fail(r, "QSO_DATE", "impossible or malformed date \"" + date + "\"; record left out");
             } else {
-                fail("TIME_ON", "impossible or malformed time \"" + time + "\"; record left out");
+                fail(r, "TIME_ON", "impossible or malformed time \"" + time + "\"; record left out");
             }
             continue;
         }
         q.time = OleDateTime{fromCalendar(*when), DateStatus::Valid};
 
+        // The frequency: no record is left out for it, as the host passes whatever it has.
         std::string band = upperCase(r.get("BAND"));
         const std::string& freq = r.get("FREQ");
-        if (!freq.empty()) {
-            const std::optional<std::uint32_t> hz = megahertzToHertz(freq);
-            if (!hz) {
-                fail("FREQ", "malformed frequency \"" + freq + "\"; record left out");
-                continue;
-            }
-            q.freqHz = *hz;
-            if (band.empty()) band = std::string(bandOfFrequency(*hz));
-        } else if (const Band* b = findBand(band)) {
-            // Online log books often give the band alone: its lower edge, as Cabrillo allows.
-            q.freqHz = b->lowKHz * 1000;
+        const std::optional<Megahertz> mhz = freq.empty() ? std::nullopt : readMegahertz(freq);
+        if (mhz && !mhz->note.empty())
+            warn(r, "FREQ", "frequency \"" + freq + "\" read as " + megahertzText(mhz->hz) + " MHz (" + mhz->note + ")");
+        if (band.empty() && mhz) band = std::string(bandOfFrequency(mhz->hz));
+        if (mhz && mhz->hz <= kHostMaxHz) {
+            q.freqHz = static_cast<std::uint32_t>(mhz->hz);
         } else {
-            fail(band.empty() ? "FREQ" : "BAND",
-                 band.empty() ? "neither FREQ nor BAND; record left out"
-                              : "no FREQ and unknown band \"" + r.get("BAND") + "\"; record left out");
-            continue;
+            // What FREQ says cannot reach the host: the lower edge of the band instead, as
+            // Cabrillo allows for a log that gives the band alone.
+            const Band* b = findBand(band);
+            const std::string why = freq.empty() ? std::string("no FREQ")
+                                    : mhz        ? "frequency " + megahertzText(mhz->hz) + " MHz is " + kBeyondHost
+                                                 : "malformed frequency \"" + freq + "\"";
+            if (b && b->lowHz <= kHostMaxHz) {
+                q.freqHz = static_cast<std::uint32_t>(b->lowHz);
+                if (!freq.empty())
+                    warn(r, "FREQ", why + "; the lower edge of band " + std::string(b->name) + ", " +
+                                        megahertzText(b->lowHz) + " MHz, passed instead");
+            } else {
+                q.freqHz = 0;
+                const std::string& given = r.get("BAND");
+                std::string message = why;
+                if (freq.empty() && given.empty())
+                    message = "neither FREQ nor BAND";
+                else if (b && !mhz)
+                    message += " and band " + std::string(b->name) + " lies " + kBeyondHost;
+                else if (!b && !given.empty())
+                    message += " and unknown band \"" + given + "\"";
+                else if (!b && !mhz)
+                    message += " and no BAND";
+                fail(r, freq.empty() && !given.empty() ? "BAND" : "FREQ", message + "; frequency passed as 0");
+            }
         }
         q.band = band;
         q.mode = hostMode(r.get("MODE"), r.get("SUBMODE"));
@@ -289,6 +370,18 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
         out.push_back(std::move(h));
     }
     return out;
+}
+
+std::size_t fillUsualReports(std::vector<HostQso>& qsos) {
+    std::size_t filled = 0;
+    for (HostQso& h : qsos) {
+        const rules::ModeRule* mode = rules::findMode(h.fields.mode);
+        if (!mode || (!h.fields.rstSent.empty() && !h.fields.rstRcvd.empty())) continue;
+        if (h.fields.rstSent.empty()) h.fields.rstSent = std::string(mode->usualReport);
+        if (h.fields.rstRcvd.empty()) h.fields.rstRcvd = std::string(mode->usualReport);
+        ++filled;
+    }
+    return filled;
 }
 
 }  // namespace velmor::adif

@@ -52,6 +52,19 @@ Document parse(std::string_view text);
 // beyond 1 Hz are dropped); nullopt when malformed or above 4294.967295 MHz.
 std::optional<std::uint32_t> megahertzToHertz(const std::string& mhz);
 
+// FREQ as a logging program may have written it, read where the meaning is plain: the strict
+// form of megahertzToHertz, or the same with a decimal comma ("14,025") or blanks around the
+// number (" 14.025"), which `note` then names. Any number of MHz up to 9999999 (the bands end
+// at 7.5 THz), so that a frequency the host cannot hold still names its band.
+struct Megahertz {
+    std::uint64_t hz = 0;
+    std::string note;  // empty when the value was written as ADIF writes it
+};
+std::optional<Megahertz> readMegahertz(std::string_view mhz);
+
+// The largest frequency the host's QSO holds: 32-bit hertz.
+inline constexpr std::uint64_t kHostMaxHz = 0xFFFFFFFFu;
+
 // QSO_DATE "YYYYMMDD" and TIME_ON "HHMM" or "HHMMSS" as calendar fields; nullopt when
 // either is malformed or names no real day or time (20260231, 2460).
 std::optional<CalendarTime> qsoTime(const std::string& qsoDate, const std::string& timeOn);
@@ -65,14 +78,15 @@ std::optional<double> adifDate(const std::string& qsoDate, const std::string& ti
 // upper case) and the plug-in turns it away.
 std::string hostMode(const std::string& mode, const std::string& submode);
 
-// Amateur bands in the form the host names them ("20M") with their edges in kHz.
+// The amateur bands of ADIF's band table, named as the host names them ("20M", "23CM",
+// "1.25CM"), with their edges in Hz (both edges belong to the band).
 struct Band {
     std::string_view name;
-    std::uint32_t lowKHz;
-    std::uint32_t highKHz;
+    std::uint64_t lowHz;
+    std::uint64_t highHz;
 };
 // The band of a frequency in Hz ("20M"), empty when it lies in no band.
-std::string_view bandOfFrequency(std::uint32_t hz);
+std::string_view bandOfFrequency(std::uint64_t hz);
 // The band named `band` (any case, "20m" or "20M"), or nullptr.
 const Band* findBand(std::string_view band);
 
@@ -82,16 +96,24 @@ struct HostQso {
     QsoFields fields;
 };
 
-// Every record that can be turned into the host's fields, in file order; problems with
-// the others (an impossible or missing date, a malformed frequency, neither FREQ nor a
-// known BAND) are appended to `problems` as errors and those records left out. The
-// mapping (written down in the README):
+// Every record that has a date and time, in file order; records without a usable date or
+// time are left out, with an error in `problems`. No other field leaves a record out: a
+// frequency that cannot be read or held gives the lower edge of the band (with a warning),
+// or 0 (with an error naming the record and field) when no band gives one. The mapping
+// (written down in the README):
 //   call CALL; own call STATION_CALLSIGN, else OPERATOR, else `fallbackOwnCall`;
-//   date and time QSO_DATE and TIME_ON; frequency FREQ (MHz, to Hz), else the lower edge of
-//   BAND; reports RST_SENT, RST_RCVD; exchanges STX_STRING / SRX_STRING, else STX / SRX
-//   with at least three digits ("14" -> "014"); band BAND in upper case, else derived from
-//   the frequency; mode by hostMode(MODE, SUBMODE). An empty field counts as missing.
+//   date and time QSO_DATE and TIME_ON; frequency FREQ (MHz, to Hz; a decimal comma or
+//   blanks around it read with a warning), else the lower edge of BAND (ADIF's band table)
+//   or of the band FREQ lies in when FREQ does not fit the host's 32-bit hertz, else 0;
+//   reports RST_SENT, RST_RCVD; exchanges STX_STRING / SRX_STRING, else STX / SRX with at
+//   least three digits ("14" -> "014"); band BAND in upper case, else derived from the
+//   frequency; mode by hostMode(MODE, SUBMODE). An empty field counts as missing.
 std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallbackOwnCall,
                                 std::vector<Problem>& problems);
+
+// Gives every QSO in a contest mode without RST_SENT or RST_RCVD the mode's usual report
+// (rules::ModeRule::usualReport: 599 for CW and BPSK63, 59 for SSB), as an operator fills it
+// in, so that the Cabrillo line keeps its columns. Returns how many QSOs got one or two.
+std::size_t fillUsualReports(std::vector<HostQso>& qsos);
 
 }  // namespace velmor::adif

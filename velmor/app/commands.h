@@ -18,6 +18,7 @@ namespace velmor::cli {
     ROW("cabrillo", setUpCabrillo)         \
     ROW("body", setUpBody)                 \
     ROW("check", setUpCheck)               \
+    ROW("details", setUpDetails)           \
     ROW("crosscheck", setUpCrosscheck)     \
     ROW("robot", setUpRobot)
 

@@ -78,6 +78,17 @@ bool readWholeFile(const std::string& path, std::string& bytes, std::string& rea
     return true;
 }
 
+bool outputIsAnInput(const std::string& path, const std::vector<std::string>& inputs) {
+    if (path.empty() || path == "-") return false;
+    for (const std::string& input : inputs) {
+        if (input.empty() || input == "-" || !SameFile(fileOps(), path, input)) continue;
+        report(path + ": error: cannot write: it is the input " + input +
+               "; nothing written (choose another name with -o)");
+        return true;
+    }
+    return false;
+}
+
 bool writeOutput(const std::string& path, const std::string& bytes) {
     if (path == "-") return writeStdout(bytes);
     const std::string reason = ReplaceFileSafely(fileOps(), path, bytes);

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "services/file_ops.h"
 
@@ -22,6 +23,12 @@ bool readWholeFile(const std::string& path, std::string& bytes, std::string& rea
 // temporary file put in place only when complete, so a failure never leaves a partial file.
 // False (reported, naming the file) on failure.
 bool writeOutput(const std::string& path, const std::string& bytes);
+
+// Whether the output `path` is one of `inputs` ("-" and empty names are none), compared as
+// files (FileOps::identity: another spelling, a hard or symbolic link is the same file),
+// never by name. If so, says "OUT: error: cannot write: it is the input IN; nothing written
+// (choose another name with -o)" and returns true: then nothing may be written.
+bool outputIsAnInput(const std::string& path, const std::vector<std::string>& inputs);
 
 // Standard output and standard error take bytes unchanged (no newline translation).
 void prepareStreams();

@@ -32,12 +32,13 @@ void setUpCrosscheck(CLI::App& cmd, Run& run) {
     cmd.add_option("LOG", options->logs,
                    "Cabrillo logs, one per entrant; a folder stands for every .cbr and .log file in it");
     options->readDb = robotLogSource();
-    cmd.add_option("--db", options->db,
-                   options->readDb
-                       ? "The log robot's database (velmor robot serve --db): every entrant's latest log, in "
-                         "place of LOG (or besides it)"
-                       : "The log robot's database: not available in this Windows build (use the Linux build)")
-        ->type_name("FILE");
+    // An option this build does not have is left out of its help; given anyway, the run says
+    // why it cannot.
+    CLI::Option* db = cmd.add_option("--db", options->db,
+                                     "The log robot's database (velmor robot serve --db): every entrant's latest "
+                                     "log, in place of LOG (or besides it)")
+                          ->type_name("FILE");
+    if (!options->readDb) db->group("");
     cmd.add_option("-o,--output", options->outDir, "Folder for the outputs (created if missing)")
         ->required()
         ->type_name("OUTDIR");
@@ -45,17 +46,24 @@ void setUpCrosscheck(CLI::App& cmd, Run& run) {
                    "Largest time difference, in minutes, between the two logs of one QSO (default 5)")
         ->type_name("MINUTES");
     auto period = std::make_shared<std::vector<std::string>>();
+    // One option taking two values: its help shows "START END" (as expected(2) it would
+    // read "START END x 2").
     cmd.add_option("--period", *period,
                    "Contest period in UTC, e.g. 2026-05-16T12:00 2026-05-16T16:00: START is inside it, "
                    "END the first minute after it; QSOs outside are OUT-OF-PERIOD")
-        ->expected(2)
+        ->type_size(2)
+        ->expected(1)
         ->type_name("START END");
-    cmd.add_option("--sqlite", options->sqlitePath,
-                   crosscheck::sqliteAvailable()
-                       ? "Also write the verdicts, results and skipped files as tables of an SQLite database"
-                       : "Also write an SQLite database: not available in this Windows build (use the Linux "
-                         "build for it)")
-        ->type_name("FILE");
+    cmd.add_option("--contest", options->otherContests,
+                   "A contest whose logs are taken besides Velmor, as their CONTEST: line names it (repeatable); "
+                   "a log naming any other is left out, in skipped.csv")
+        ->allow_extra_args(false)  // one name each time: "--contest X logs" leaves "logs" a LOG
+        ->type_name("NAME");
+    CLI::Option* sqlite =
+        cmd.add_option("--sqlite", options->sqlitePath,
+                       "Also write the verdicts, results and skipped files as tables of an SQLite database")
+            ->type_name("FILE");
+    if (!crosscheck::sqliteAvailable()) sqlite->group("");
     cmd.callback([&run, options, period] {
         if (options->logs.empty() && options->db.empty()) throw CLI::RequiredError("LOG or --db");
         if (period->size() == 2) {

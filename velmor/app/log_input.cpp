@@ -25,8 +25,11 @@ void readAdif(const std::string& path, const std::string& text, const std::strin
         out.ownCall = r.get("STATION_CALLSIGN");
         if (out.ownCall.empty()) out.ownCall = r.get("OPERATOR");
     }
-    for (adif::HostQso& h : adif::toHostQsos(doc, out.ownCall, problems))
-        out.qsos.push_back({h.record, std::move(h.fields)});
+    std::vector<adif::HostQso> qsos = adif::toHostQsos(doc, out.ownCall, problems);
+    out.entries = doc.records.size();
+    out.notRead = doc.records.size() - qsos.size();
+    const std::size_t usualReports = adif::fillUsualReports(qsos);
+    for (adif::HostQso& h : qsos) out.qsos.push_back({h.record, std::move(h.fields)});
     std::stable_sort(problems.begin(), problems.end(),
                      [](const adif::Problem& a, const adif::Problem& b) { return a.record < b.record; });
     for (const adif::Problem& p : problems) {
@@ -38,6 +41,13 @@ void readAdif(const std::string& path, const std::string& text, const std::strin
         report(where + " (byte " + std::to_string(p.offset) + "): " + (error ? "error: " : "warning: ") +
                (p.field.empty() ? "" : p.field + ": ") + p.message);
     }
+    // Said once: a log without reports is common, and the usual report is what was given.
+    if (usualReports > 0)
+        report(path + ": warning: RST_SENT or RST_RCVD missing in " + std::to_string(usualReports) +
+               (usualReports == 1 ? " record" : " records") +
+               ": the mode's usual report used (599 for CW and BPSK63, 59 for SSB)");
+    if (doc.records.empty())
+        report(path + ": warning: no ADIF records in the file");
 }
 
 void readCabrilloLog(const std::string& path, const std::string& text, const std::string& callOption,
@@ -47,16 +57,21 @@ void readCabrilloLog(const std::string& path, const std::string& text, const std
     out.ownCall = callOption;
     if (out.ownCall.empty())
         if (const cabrillo_reader::Line* callsign = file.findTag("CALLSIGN")) out.ownCall = callsign->value;
+    if (!file.findTag("START-OF-LOG"))
+        report(path + ": warning: no START-OF-LOG line: not a Cabrillo log (an ADIF log is read when its name "
+                      "ends in .adi or .adif)");
     for (const cabrillo_reader::Line& line : file.lines) {
         if (!line.isQso()) continue;
+        ++out.entries;
         const qso_line::Parse p = qso_line::read(line.text);
         if (!p.ok()) {
             ++out.errors;
+            ++out.notRead;
             report(path + ":" + std::to_string(line.number) + ": error: " + p.fault.reason + "; QSO left out");
             continue;
         }
         // The band as a logging program names it, from the frequency.
-        const std::string band(adif::bandOfFrequency(hostFields(*p.qso, {}).freqHz));
+        const std::string band(adif::bandOfFrequency(static_cast<std::uint64_t>(p.qso->freqKHz) * 1000));
         out.qsos.push_back({line.number, hostFields(*p.qso, band)});
         if (out.ownCall.empty()) out.ownCall = p.qso->ownCall;
     }

@@ -8,6 +8,8 @@
 #include "cabrillo/qso_line.h"
 #include "log/ole_date.h"
 #include "log_input.h"
+#include "host_session/run_summary.h"
+#include "run_report.h"
 
 namespace velmor::cli {
 namespace {
@@ -47,22 +49,21 @@ std::string repeatReport(const LogInput& in, const SessionOutput& out) {
 // exchange that is not a Velmor exchange), each with the reason, and the score without them.
 std::string committeeReport(const LogInput& in, const SessionOutput& out) {
     std::string text;
-    std::size_t count = 0;
+    const std::vector<CommitteeFault> faults = committeeFaults(in.qsos, out);
     std::vector<QsoFields> counted;
+    std::size_t next = 0;  // the next fault, in QSO order
     for (std::size_t i = 0; i < in.qsos.size(); ++i) {
         if (!out.stored[i]) continue;
         const QsoFields& f = in.qsos[i].fields;
-        const std::optional<qso_line::Fault> fault = qso_line::contestFault(f.freqHz / 1000, f.mode, f.exchRcvd);
-        if (!fault) {
-            counted.push_back(f);
+        if (next < faults.size() && faults[next].index == i) {
+            text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
+                    faults[next++].faults.front().reason + "\r\n";
             continue;
         }
-        ++count;
-        text += sourceName(in, in.qsos[i].source) + ": " + f.call + " " + f.band + " " + f.mode + ": " +
-                fault->reason + "\r\n";
+        counted.push_back(f);
     }
-    std::string heading = "Not counted by the committee (" + std::to_string(count) + ")";
-    if (count > 0) heading += ", score without them " + std::to_string(sessionScore(counted));
+    std::string heading = "Not counted by the committee (" + std::to_string(faults.size()) + ")";
+    if (!faults.empty()) heading += ", score without them " + std::to_string(sessionScore(counted));
     return heading + ":\r\n" + text;
 }
 
@@ -85,7 +86,7 @@ int runScore(const ScoreOptions& o) {
     text += "\r\n" + repeatReport(in, out);
     text += "\r\n" + committeeReport(in, out);
     if (!writeStdout(o.raw ? text : toTerminal(text))) return kExitFileError;
-    return in.errors > 0 ? kExitLeftOut : kExitDone;
+    return reportRun(o.log, in, out, nullptr);
 }
 
 }  // namespace
@@ -96,8 +97,8 @@ void setUpScore(CLI::App& cmd, Run& run) {
                                  "holds them), repeats within the clock hour, and the QSOs the plug-in "
                                  "counts but the committee will not (outside the contest bands, or "
                                  "without a Velmor exchange) with the score without them.\n") +
-                    kConvertStatusHelp);
-    cmd.add_option("LOG", o->log, "ADIF (.adi, .adif) or Cabrillo log; - for standard input")->required();
+                    kAdifFieldsHelp + kConvertStatusHelp);
+    cmd.add_option("LOG", o->log, kLogHelp)->required();
     cmd.add_option("--call", o->call, "own call for records without STATION_CALLSIGN or OPERATOR");
     cmd.add_flag("--raw", o->raw, "write the plug-in's bytes unchanged (code page 1251, CR LF)");
     cmd.callback([o, &run] { run = [o] { return runScore(*o); }; });

@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cabrillo_reader/cabrillo_reader.h"
+#include "check/cabrillo_check.h"
 #include "services/file_ops.h"
 #include "services/text.h"
 
@@ -50,6 +51,10 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
     const cr::File file = cr::readCabrillo(bytes);
     if (!file.findTag("START-OF-LOG")) {
         reason = "no START-OF-LOG line: not a Cabrillo log";
+        return false;
+    }
+    if (std::optional<std::string> other = check::otherContest(file, otherContests_)) {
+        reason = std::move(*other);
         return false;
     }
     const std::string call = tagValue(file, "CALLSIGN");

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "cabrillo/qso_line.h"
@@ -25,10 +26,14 @@ using LineFields = qso_line::Split;
 
 class Contest {
 public:
-    explicit Contest(Options options) : engine(options) {}
+    // `otherContests`: contests whose logs are taken besides this one's (check::otherContest).
+    explicit Contest(Options options, std::vector<std::string> otherContests = {})
+        : engine(options), otherContests_(std::move(otherContests)) {}
 
     // Adds one Cabrillo file's bytes: its entrant, category, claimed score and every QSO
-    // line. False (and `reason` set) when it cannot be read as a Cabrillo log. The entrant
+    // line. False (and `reason` set) when it cannot be read as a Cabrillo log or its CONTEST
+    // line names another contest than this one and `otherContests` ("CONTEST: CQ-WW-CW is
+    // not this contest", check::otherContest's words). The entrant
     // is the CALLSIGN line; the category the CATEGORY line if it has a value, else the
     // values of CATEGORY-OPERATOR, CATEGORY-BAND and CATEGORY-MODE joined by blanks.
     bool addFile(const std::string& fileName, std::string_view bytes, std::string& reason);
@@ -55,6 +60,7 @@ public:
     std::vector<SkippedFile> skipped() const;
 
 private:
+    std::vector<std::string> otherContests_;
     std::vector<std::string> claimed_;  // per log: CLAIMED-SCORE as written
     std::vector<std::string> texts_;    // per log: its QSO lines, each ending in '\n'
     std::vector<std::uint32_t> order_;  // per log: position among all files given

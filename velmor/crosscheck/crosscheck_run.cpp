@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <utility>
 #include <system_error>
 
 #include "crosscheck/contest.h"
@@ -93,7 +95,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
         return RunOutcome::UsageError;
     }
 
-    Contest contest(rules);
+    Contest contest(rules, options.otherContests);
     for (const Input& input : inputs) {
         if (input.unreadable.empty())
             contest.addPath(input.path, ops);
@@ -106,6 +108,32 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
 
     const fs::path dir = fs::u8path(options.outDir);
+    // No output may replace an input (under any name: a link, another path): a log named
+    // results.csv, --sqlite naming a log. Checked before anything is written.
+    const std::vector<std::string> reportNames = reportFileNames(contest);
+    std::vector<std::string> outputs;
+    for (const char* name : {"verdicts.csv", "results.csv", "skipped.csv", "results.html"})
+        outputs.push_back((dir / name).u8string());
+    for (std::uint32_t log : contest.engine.countedLogsByCall())
+        outputs.push_back((dir / "reports" / fs::u8path(reportNames[log])).u8string());
+    if (!options.sqlitePath.empty()) outputs.push_back(options.sqlitePath);
+    std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> inputFiles;
+    for (const Input& input : inputs) {
+        std::string ignored;
+        if (const std::optional<FileIdentity> id = ops.identity(input.path, ignored))
+            inputFiles.emplace(std::make_pair(id->volume, id->index), input.path);
+    }
+    for (const std::string& output : outputs) {
+        std::string ignored;
+        const std::optional<FileIdentity> id = ops.identity(output, ignored);
+        if (!id) continue;
+        const auto input = inputFiles.find({id->volume, id->index});
+        if (input == inputFiles.end()) continue;
+        err << "crosscheck: error: cannot write " << output << ": it is the input " << input->second
+            << "; nothing written (choose another OUTDIR or --sqlite FILE)\n";
+        return RunOutcome::OutputFailed;
+    }
+
     std::error_code ec;
     fs::create_directories(dir / "reports", ec);
     if (ec) {
@@ -118,7 +146,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     const std::optional<FileKind> reportsKind = ops.kind((dir / "reports").u8string(), why);
     if (!reportsKind || *reportsKind != FileKind::Folder) {
         err << "crosscheck: error: cannot write into " << (dir / "reports").u8string() << ": "
-            << (reportsKind ? std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
+            << (reportsKind ? "is " + std::string(KindName(*reportsKind)) + ", not a folder" : why) << "\n";
         return RunOutcome::OutputFailed;
     }
     std::vector<std::string> errors;
@@ -130,7 +158,6 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     put(dir / "verdicts.csv", [&](std::ostream& o) { writeVerdictsCsv(contest, o); });
     put(dir / "results.csv", [&](std::ostream& o) { writeResultsCsv(contest, o); });
     put(dir / "skipped.csv", [&](std::ostream& o) { writeSkippedCsv(skipped, o); });
-    const std::vector<std::string> reportNames = reportFileNames(contest);
     for (std::uint32_t log : contest.engine.countedLogsByCall())
         put(dir / "reports" / fs::u8path(reportNames[log]), [&](std::ostream& o) { writeReport(contest, log, o); });
     put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });

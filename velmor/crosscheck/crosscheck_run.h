@@ -31,6 +31,9 @@ struct RunOptions {
     std::int32_t toleranceMinutes = 5;
     std::string periodStart, periodEnd;  // "2026-05-16T12:00"; both empty: no period
     std::string sqlitePath;              // empty: no database
+    // Contests whose logs are taken besides Velmor (--contest); a log naming any other is
+    // left out with the reason.
+    std::vector<std::string> otherContests;
     // Every file read and written goes through this table (the program hands in its
     // platform's; tests a table with faults).
     const FileOps* files = &StdioFileOps();

@@ -36,6 +36,36 @@ bool verdictCounts(Verdict v) {
     return v == Verdict::Ok || v == Verdict::Unique || v == Verdict::Unverified;
 }
 
+std::string verdictMeaning(Verdict v, std::int32_t toleranceMinutes) {
+    const std::string apart = "same band and mode, at most " + std::to_string(toleranceMinutes) +
+                              (toleranceMinutes == 1 ? " minute apart" : " minutes apart");
+    switch (v) {
+        case Verdict::Pending: return {};
+        case Verdict::Invalid:
+            return "not a valid contest QSO: a malformed line, an impossible date or time, a mode other than CW, PH "
+                   "or PM, a frequency outside the contest bands, or a received exchange that is not a Velmor "
+                   "exchange (001 to 999 other than 599, or WM). Does not count.";
+        case Verdict::OutOfPeriod: return "logged before or after the contest period. Does not count.";
+        case Verdict::Dupe:
+            return "the station was worked before on this band and mode in the same UTC clock hour: the first QSO "
+                   "counts, this one does not.";
+        case Verdict::Ok:
+            return "confirmed: the station's log holds the same QSO (" + apart +
+                   ") and it sent the exchange that was logged. Counts.";
+        case Verdict::BadExch:
+            return "the station's log holds the QSO, but it sent another exchange than the one logged. Does not "
+                   "count.";
+        case Verdict::Busted:
+            return "a wrong call was logged: a station whose call is one character off holds this QSO in its log. "
+                   "Does not count.";
+        case Verdict::Nil:
+            return "not in log: the station sent a log, but this QSO is not in it (" + apart + "). Does not count.";
+        case Verdict::Unique: return "the station sent no log, and no other log has its call. Counts.";
+        case Verdict::Unverified: return "the station sent no log, but another entrant's log has its call. Counts.";
+    }
+    return {};
+}
+
 bool oneEditApart(std::string_view a, std::string_view b) {
     if (a.size() == b.size()) {
         std::size_t i = 0;

@@ -45,6 +45,13 @@ inline constexpr int kVerdictCount = 10;
 std::string_view verdictName(Verdict v);
 // Whether a QSO with this verdict counts for the score.
 bool verdictCounts(Verdict v);
+// What the verdict means, for the entrant and the results page, in one sentence or two;
+// `toleranceMinutes` is the run's pairing tolerance.
+std::string verdictMeaning(Verdict v, std::int32_t toleranceMinutes);
+// The verdicts in the order the rules decide them (Pending left out).
+inline constexpr Verdict kVerdictsInOrder[] = {Verdict::Invalid, Verdict::OutOfPeriod, Verdict::Dupe,
+                                              Verdict::Ok,      Verdict::BadExch,     Verdict::Busted,
+                                              Verdict::Nil,     Verdict::Unique,      Verdict::Unverified};
 
 // Whether `a` and `b` differ by exactly one edit: one character changed, added or dropped,
 // or two neighbouring characters swapped. Equal texts are not one edit apart.
@@ -102,6 +109,7 @@ public:
         std::optional<std::uint32_t> partner;
         std::string_view reason;  // INVALID, OUT-OF-PERIOD
     };
+    const Options& options() const { return options_; }
     std::size_t logCount() const { return logs_.size(); }
     std::size_t qsoCount() const { return recs_.size(); }
     std::string_view logCall(std::uint32_t log) const;

@@ -45,15 +45,30 @@ std::string categoryLabel(std::string_view category) {
 }
 
 // Counts of one log in the results order of columns, after call and category.
+// A verdict's column is headed by the verdict's name and explained by its meaning.
 struct Column {
     const char* csv;
     const char* title;
+    Verdict verdict;  // Pending: not a verdict's column
 };
 constexpr Column kCountColumns[] = {
-    {"lines", "Lines"},    {"counted", "Counted"},   {"ok", "OK"},          {"bad_exch", "BAD-EXCH"},
-    {"dupe", "DUPE"},      {"busted", "BUSTED"},     {"nil", "NIL"},        {"unique", "UNIQUE"},
-    {"unverified", "UNVERIFIED"}, {"invalid", "INVALID"}, {"out_of_period", "OUT-OF-PERIOD"},
+    {"lines", "Lines", Verdict::Pending},
+    {"counted", "Counted", Verdict::Pending},
+    {"ok", "OK", Verdict::Ok},
+    {"bad_exch", "BAD-EXCH", Verdict::BadExch},
+    {"dupe", "DUPE", Verdict::Dupe},
+    {"busted", "BUSTED", Verdict::Busted},
+    {"nil", "NIL", Verdict::Nil},
+    {"unique", "UNIQUE", Verdict::Unique},
+    {"unverified", "UNVERIFIED", Verdict::Unverified},
+    {"invalid", "INVALID", Verdict::Invalid},
+    {"out_of_period", "OUT-OF-PERIOD", Verdict::OutOfPeriod},
 };
+
+// How the score is made from the verdicts, for the report and the page.
+constexpr const char* kScoring =
+    "OK, UNIQUE and UNVERIFIED count: one point each, and five points more once per band for each station "
+    "that sent WM.";
 
 std::vector<std::uint32_t> countValues(const LogSummary& s) {
     return {s.lines,
@@ -245,6 +260,11 @@ void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
         }
     }
     if (!any) out << "\nEvery QSO counts and none is unique.\n";
+
+    out << "\nWhat the verdicts mean (each QSO line gets one, decided in this order):\n";
+    for (Verdict v : kVerdictsInOrder)
+        out << "  " << verdictName(v) << ": " << verdictMeaning(v, e.options().toleranceMinutes) << "\n";
+    out << kScoring << "\n";
 }
 
 void writeResultsHtml(const Contest& contest, const std::vector<std::string>& reportNames, std::ostream& out) {
@@ -265,11 +285,17 @@ void writeResultsHtml(const Contest& contest, const std::vector<std::string>& re
          "table.results th[aria-sort=descending]::after{content:\" \\25BC\"}\n"
          "svg.chart text{font-size:12px;font-family:sans-serif}\n"
          "svg.chart rect{fill:#4a7ab0}\n"
+         "table.legend{border-collapse:collapse;max-width:60em}\n"
+         "table.legend th,table.legend td{border:1px solid #bbb;padding:3px 6px;text-align:left;vertical-align:top;"
+         "font-size:13px}\n"
+         "table.legend th{white-space:nowrap;background:#e8eef4}\n"
          "</style>\n</head>\n<body>\n<h1>Velmor contest results</h1>\n<p>";
     h += std::to_string(order.size()) + " logs, " + std::to_string(lines) + " QSO lines checked";
     const std::size_t skipped = contest.skipped().size();
     if (skipped) h += "; " + std::to_string(skipped) + " files left out or superseded (see skipped.csv)";
-    h += ". Click a column header to sort. Error rate: the share of a log's QSO lines that do not count.</p>\n";
+    h += ". Click a column header to sort. Error rate: the share of a log's QSO lines that do not count. "
+         "<a href=\"#verdicts\">What the verdicts mean</a> is explained below the tables (and shown when the "
+         "pointer rests on a column header).</p>\n";
     out << h;
 
     std::size_t section = 0;
@@ -282,7 +308,15 @@ void writeResultsHtml(const Contest& contest, const std::vector<std::string>& re
         h += "</h2>\n<table class=\"results\">\n<thead><tr><th data-type=\"num\">Place</th>"
              "<th class=\"call\" data-type=\"text\">Call</th><th data-type=\"num\">Score</th>"
              "<th data-type=\"num\">Claimed</th><th data-type=\"num\">Error rate %</th>";
-        for (const Column& c : kCountColumns) h += std::string("<th data-type=\"num\">") + c.title + "</th>";
+        for (const Column& c : kCountColumns) {
+            h += "<th data-type=\"num\"";
+            if (c.verdict != Verdict::Pending) {
+                h += " title=\"";
+                appendHtml(h, verdictMeaning(c.verdict, e.options().toleranceMinutes));
+                h += "\"";
+            }
+            h += std::string(">") + c.title + "</th>";
+        }
         h += "</tr></thead>\n<tbody>\n";
         std::int64_t best = 1;
         for (std::size_t j = k; j < end; ++j) {
@@ -321,6 +355,20 @@ void writeResultsHtml(const Contest& contest, const std::vector<std::string>& re
         out << h;
         k = end;
     }
+
+    h.clear();
+    h += "<section class=\"legend\" id=\"verdicts\">\n<h2>What the verdicts mean</h2>\n<p>Every QSO line of every "
+         "log gets one verdict, decided in this order. ";
+    h += kScoring;
+    h += " Each entrant's report (a click on the call) lists the QSOs that do not count, with the other log's "
+         "line as evidence.</p>\n<table class=\"legend\">\n<tbody>\n";
+    for (Verdict v : kVerdictsInOrder) {
+        h += "<tr><th>" + std::string(verdictName(v)) + "</th><td>";
+        appendHtml(h, verdictMeaning(v, e.options().toleranceMinutes));
+        h += "</td></tr>\n";
+    }
+    h += "</tbody>\n</table>\n</section>\n";
+    out << h;
 
     out << "<script>\n"
            "// Sorting: a click on a header sorts its table by that column; a second click reverses.\n"

@@ -1,6 +1,7 @@
 #include "plugin_session.h"
 
 #include <limits>
+#include <utility>
 
 #include "cabrillo/cabrillo_log.h"
 #include "cabrillo/ini_file.h"
@@ -20,12 +21,20 @@ public:
     CalendarTime utcNow() const override { return CalendarTime{2000, 1, 1, 0, 0, 0}; }
 };
 
-// The station-details dialog with OK pressed as it opens.
+// The station-details dialog with OK pressed as it opens, after the category (if given)
+// was chosen from its list.
 class ConfirmingUi : public Ui {
 public:
-    bool editStationDetails(StationDetails&) override { return true; }
+    explicit ConfirmingUi(std::optional<std::string> category) : category_(std::move(category)) {}
+    bool editStationDetails(StationDetails& details) override {
+        if (category_) details.category = *category_;
+        return true;
+    }
     void showOutput(const std::string& text) override { output = text; }
     std::string output;
+
+private:
+    std::optional<std::string> category_;
 };
 
 class NoLauncher : public Launcher {
@@ -58,7 +67,7 @@ SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& q
     if (input.extraHeader) files.files[std::string(cabrillo::kExtraHeaderFile)] = *input.extraHeader;
     IniFileSettings settings(files, kSettingsFile, std::string(rules::kSettingsSection));
     FixedClock clock;
-    ConfirmingUi ui;
+    ConfirmingUi ui(input.category);
     NoLauncher launcher;
     StatsPlugin plugin(Services{clock, files, settings, ui, launcher});
 

@@ -40,11 +40,12 @@ struct SessionInput {
     bool cabrillo = false;                     // run the station-details step and the writer
     std::optional<std::string> settingsFile;   // bytes of a stored "Plugins\VARDO.ini"
     std::optional<std::string> extraHeader;    // bytes of "cabrillo.ini"
+    std::optional<std::string> category;       // chosen in the dialog's CATEGORY list before OK
 };
 
 // Reset, one AddData0 per QSO in order, GetResult0. With `cabrillo`, the station-details
-// dialog is confirmed as it opens (stored details, or the dialog's defaults) and the
-// writer runs. `progress` (if any) is called after every QSO with the count so far.
+// dialog is confirmed as it opens (stored details, or the dialog's defaults; `category`
+// chosen, when given) and the writer runs. `progress` (if any) is called after every QSO with the count so far.
 SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& qsos,
                          void (*progress)(std::size_t done, std::size_t total) = nullptr);
 
