@@ -280,8 +280,7 @@ bool Generator::qsoBetween(std::uint32_t a, std::uint32_t b) {
 std::string Generator::lineText(const std::string& own, const Entry& e) const {
     const rules::ModeRule& m = rules::kModes[static_cast<std::size_t>(e.mode)];
     std::string freq = std::to_string(e.freq), mode(m.cabrilloLabel), date = "2026-05-16";
-    // The mode's usual report: two digits where there is no tone to rate (telephony).
-    std::string rcvd = e.exchRcvd, rstRcvd = m.cabrilloLabel == "PH" ? "59" : "599";
+    std::string rcvd = e.exchRcvd, rstRcvd(m.usualReport);
     const std::string rstSent = rstRcvd;
     switch (e.corruption) {
         case 0: freq = "10120"; break;        // 30 m: not a contest band
