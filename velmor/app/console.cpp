@@ -18,6 +18,7 @@
 #endif
 
 #include "services/file_ops.h"
+#include "services/shown_text.h"
 #ifdef _WIN32
 #include "win32_files.h"
 #endif
@@ -65,7 +66,9 @@ const FileOps& fileOps() {
 #endif
 }
 
-void report(const std::string& line) {
+void report(const std::string& message) {
+    // One line, whatever a file name or a log put into it: no byte of it acts on a terminal.
+    const std::string line = shown::visible(message);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -143,7 +146,11 @@ std::string toTerminal(const std::string& cp1251) {
         const unsigned char b = static_cast<unsigned char>(cp1251[i]);
         if (b == '\r' && i + 1 < cp1251.size() && cp1251[i + 1] == '\n') continue;
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            // Line ends and tabs as they are; every other control byte shown, never sent.
+            if (b == '\n' || b == '\t')
+                out += static_cast<char>(b);
+            else
+                out += shown::visible(std::string_view(&cp1251[i], 1));
             continue;
         }
         const char16_t c = kCp1251High[b - 0x80];

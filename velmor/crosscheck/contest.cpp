@@ -11,6 +11,7 @@
 
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "services/file_ops.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::crosscheck {
@@ -25,6 +26,31 @@ std::string tagValue(const cr::File& file, std::string_view tag) {
 }
 
 }  // namespace
+
+// One file as its lines arrive: the header tags, and each QSO line's text (at most
+// kQuotedBytes of an over-long one) in the text the outputs keep. Nothing else is held.
+struct Contest::Reading {
+    cr::File header;  // the first line of each known tag (no QSO lines)
+    std::string text;  // the QSO lines, each ending in '\n'
+    struct Qso {
+        std::uint32_t line;
+        std::uint32_t cookie;      // offset of its text in `text`
+        std::size_t tooLong = 0;   // the line's length when over the reader's limit
+    };
+    std::vector<Qso> qsos;
+
+    void take(cr::Line&& line) {
+        if (!line.isQso()) {
+            header.take(std::move(line));
+            return;
+        }
+        Qso q{static_cast<std::uint32_t>(line.number), static_cast<std::uint32_t>(text.size()),
+              line.tooLong() ? line.length : 0};
+        text += q.tooLong ? shown::shortened(line.text, shown::kQuotedBytes) : line.text;
+        text += '\n';
+        qsos.push_back(q);
+    }
+};
 
 std::vector<std::string> expandLogArgument(const std::string& arg, const FileOps& ops, std::string& folderError) {
     std::error_code ec;
@@ -46,21 +72,21 @@ std::vector<std::string> expandLogArgument(const std::string& arg, const FileOps
     return files;
 }
 
-bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::string& reason) {
-    const cr::File file = cr::readCabrillo(bytes);
-    if (!file.findTag("START-OF-LOG")) {
+bool Contest::addReading(const std::string& fileName, Reading&& file, std::string& reason) {
+    if (!file.header.findTag("START-OF-LOG")) {
         reason = "no START-OF-LOG line: not a Cabrillo log";
         return false;
     }
-    const std::string call = tagValue(file, "CALLSIGN");
+    // One station, however its log spells its call: compared and shown in upper case.
+    const std::string call = text::upperCase(text::trimSpace(tagValue(file.header, "CALLSIGN")));
     if (call.empty()) {
         reason = "no CALLSIGN";
         return false;
     }
-    std::string category = tagValue(file, "CATEGORY");
+    std::string category = tagValue(file.header, "CATEGORY");
     if (category.empty()) {
         for (std::string_view tag : {"CATEGORY-OPERATOR", "CATEGORY-BAND", "CATEGORY-MODE"}) {
-            const std::string v = tagValue(file, tag);
+            const std::string v = tagValue(file.header, tag);
             if (v.empty()) continue;
             if (!category.empty()) category += ' ';
             category += v;
@@ -68,27 +94,30 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
     }
 
     engine.addLog(call, category, fileName);
-    claimed_.push_back(tagValue(file, "CLAIMED-SCORE"));
+    claimed_.push_back(tagValue(file.header, "CLAIMED-SCORE"));
     order_.push_back(files_++);
-    std::string& text = texts_.emplace_back();
-    text.reserve(bytes.size());
-    for (const cr::Line& line : file.lines) {
-        if (!line.isQso()) continue;
+    std::string& text = texts_.emplace_back(std::move(file.text));
+    text.shrink_to_fit();
+    std::string workedCall;
+    for (const Reading::Qso& rq : file.qsos) {
         QsoInput in;
-        in.line = static_cast<std::uint32_t>(line.number);
-        in.cookie = static_cast<std::uint32_t>(text.size());
-        text += line.text;
-        text += '\n';
-        const qso_line::Parse parsed = qso_line::read(line.text);
+        in.line = rq.line;
+        in.cookie = rq.cookie;
+        std::string_view lineText(text);
+        lineText = lineText.substr(rq.cookie, lineText.find('\n', rq.cookie) - rq.cookie);
         std::string fault;
-        if (!parsed.ok()) {
+        const qso_line::Parse parsed = rq.tooLong ? qso_line::Parse{} : qso_line::read(lineText);
+        if (rq.tooLong) {
+            fault = cr::lineTooLong("the line", rq.tooLong);
+        } else if (!parsed.ok()) {
             fault = parsed.fault.reason.empty() ? std::string("malformed line") : parsed.fault.reason;
         } else {
             const qso_line::Qso& q = *parsed.qso;
+            workedCall = text::upperCase(q.call);
             in.freqKHz = q.freqKHz;
             in.mode = q.mode;
             in.minute = q.minute();
-            in.call = q.call;
+            in.call = workedCall;
             in.exchSent = q.exchangeSent;
             in.exchRcvd = q.exchangeReceived;
         }
@@ -100,8 +129,9 @@ bool Contest::addFile(const std::string& fileName, std::string_view bytes, std::
 
 bool Contest::addPath(const std::string& path, const FileOps& ops) {
     std::string reason;
-    bool ok = false;
-    if (auto bytes = ReadWholeFile(ops, path, reason)) ok = addFile(path, *bytes, reason);
+    Reading file;
+    bool ok = cr::forEachLine(path, ops, [&file](cr::Line&& line) { file.take(std::move(line)); }, reason);
+    if (ok) ok = addReading(path, std::move(file), reason);
     if (!ok) unreadable_.push_back({files_++, SkippedFile{path, reason}});
     return ok;
 }
@@ -112,7 +142,12 @@ void Contest::addUnreadable(const std::string& path, const std::string& reason) 
 
 bool Contest::addBytes(const std::string& name, std::string_view bytes) {
     std::string reason;
-    const bool ok = addFile(name, bytes, reason);
+    Reading file;
+    cr::LineReader reader(bytes);
+    cr::Line line;
+    while (reader.next(line)) file.take(std::move(line));
+    reason = reader.error();
+    const bool ok = reason.empty() && addReading(name, std::move(file), reason);
     if (!ok) unreadable_.push_back({files_++, SkippedFile{name, reason}});
     return ok;
 }
