@@ -286,7 +286,8 @@ TEST(ExampleContest, SqliteHoldsTheSameRowsAsTheCsvFiles) {
     EXPECT_EQ(scalar("SELECT detail FROM verdicts WHERE log_call='UA2BBB' AND verdict='BUSTED'"), "UA3CCC");
     EXPECT_EQ(scalar("SELECT score FROM results WHERE call='UA1AAA'"), "10");
     EXPECT_EQ(scalar("SELECT reason FROM skipped WHERE file LIKE '%ua5eee.cbr'"),
-              "superseded by examples/crosscheck/ua5eee-2.cbr");
+              "superseded by examples/crosscheck/ua5eee-2.cbr: its latest valid QSO inside the period is at "
+              "2026-05-16 1331, this file's at 2026-05-16 1250");
     sqlite3_close(db);
     EXPECT_FALSE(fs::exists(o.sqlitePath + ".tmp"));
 }

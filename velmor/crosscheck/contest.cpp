@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "cabrillo_reader/cabrillo_reader.h"
+#include "services/calendar_time.h"
 #include "services/file_ops.h"
 #include "services/shown_text.h"
 #include "services/text.h"
@@ -161,12 +162,42 @@ std::string_view Contest::lineText(std::uint32_t index) const {
 
 LineFields Contest::fields(std::uint32_t index) const { return qso_line::split(lineText(index)); }
 
+namespace {
+
+std::string minuteText(std::int64_t minute) {
+    const CalendarTime t = calendarOfMinute(minute);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d%02d", t.year % 10000, t.month, t.day, t.hour, t.minute);
+    return text;
+}
+
+}  // namespace
+
+std::string Contest::supersededReason(std::uint32_t log, std::uint32_t by) const {
+    const Engine& e = engine;
+    const std::optional<std::int64_t> mine = e.latestDecidingMinute(log), theirs = e.latestDecidingMinute(by);
+    std::string why = "superseded by " + std::string(e.logFileName(by)) + ": ";
+    const std::string counted = e.hasPeriod() ? "valid QSO inside the period" : "valid QSO";
+    if (mine == theirs) {
+        why += mine ? "both files' latest " + counted + " is at " + minuteText(*mine)
+                    : "neither file has a " + counted;
+        why += ", and its name sorts last";
+    } else if (!mine) {
+        why += "it has a " + counted + " (the latest at " + minuteText(*theirs) + "), this file none";
+    } else {
+        why += "its latest " + counted + " is at " + minuteText(*theirs) + ", this file's at " + minuteText(*mine);
+    }
+    if (const std::uint32_t late = e.lateQsosIgnored(log))
+        why += " (" + std::to_string(late) + " QSO" + (late == 1 ? "" : "s") +
+               " dated more than a day after this file's median QSO date not counted)";
+    return why;
+}
+
 std::vector<SkippedFile> Contest::skipped() const {
     std::vector<std::pair<std::uint32_t, SkippedFile>> all = unreadable_;
     for (std::uint32_t log = 0; log < engine.logCount(); ++log) {
         if (auto by = engine.supersededBy(log))
-            all.push_back({order_[log], SkippedFile{std::string(engine.logFileName(log)),
-                                                    "superseded by " + std::string(engine.logFileName(*by))}});
+            all.push_back({order_[log], SkippedFile{std::string(engine.logFileName(log)), supersededReason(log, *by)}});
     }
     std::sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<SkippedFile> out;

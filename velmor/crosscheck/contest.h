@@ -52,8 +52,12 @@ public:
     // The whole QSO line (without its line end) of QSO `index` in engine order.
     std::string_view lineText(std::uint32_t index) const;
     LineFields fields(std::uint32_t index) const;
-    // Unreadable and superseded files, in the order they were given.
+    // Unreadable and superseded files, in the order they were given. A superseded file's
+    // reason names the file that won and why: "superseded by B.cbr: its latest valid QSO
+    // inside the period is at 2026-05-16 1559, this file's at 2026-05-16 1530" (see
+    // Engine::latestDecidingMinute).
     std::vector<SkippedFile> skipped() const;
+    std::string supersededReason(std::uint32_t log, std::uint32_t by) const;
 
 private:
     struct Reading;

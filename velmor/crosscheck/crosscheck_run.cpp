@@ -9,12 +9,36 @@
 #include "crosscheck/sqlite_writer.h"
 #include "crosscheck/writers.h"
 #include "services/calendar_time.h"
+#include "services/file_name.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::crosscheck {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The messages' stream: file names and reasons come from anyone who sends a log, so every
+// control byte but the line end is shown as \xNN (shown::visible), never sent to a terminal.
+class VisibleBuffer : public std::streambuf {
+public:
+    explicit VisibleBuffer(std::ostream& to) : to_(to) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char ch = traits_type::to_char_type(c);
+        if (ch == '\n')
+            to_.put(ch);
+        else
+            to_ << shown::visible(std::string_view(&ch, 1));
+        return to_ ? c : traits_type::eof();
+    }
+    int sync() override { return to_.flush() ? 0 : -1; }
+
+private:
+    std::ostream& to_;
+};
 
 }  // namespace
 
@@ -29,7 +53,9 @@ std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
     return minutesSinceEpoch(c);
 }
 
-RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
+RunOutcome runCrosscheck(const RunOptions& options, std::ostream& messages) {
+    VisibleBuffer visible(messages);
+    std::ostream err(&visible);
     Options rules;
     rules.toleranceMinutes = options.toleranceMinutes;
     if (options.toleranceMinutes < 0) {
@@ -130,7 +156,8 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     put(dir / "verdicts.csv", [&](std::ostream& o) { writeVerdictsCsv(contest, o); });
     put(dir / "results.csv", [&](std::ostream& o) { writeResultsCsv(contest, o); });
     put(dir / "skipped.csv", [&](std::ostream& o) { writeSkippedCsv(skipped, o); });
-    const std::vector<std::string> reportNames = reportFileNames(contest);
+    const std::vector<std::string> reportNames =
+        reportFileNames(contest, longestCallFileNameIn((dir / "reports").u8string()));
     for (std::uint32_t log : contest.engine.countedLogsByCall())
         put(dir / "reports" / fs::u8path(reportNames[log]), [&](std::ostream& o) { writeReport(contest, log, o); });
     put(dir / "results.html", [&](std::ostream& o) { writeResultsHtml(contest, reportNames, o); });
