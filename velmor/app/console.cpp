@@ -57,10 +57,11 @@ int lastPercent = -1;
 }  // namespace
 
 // Windows' rename refuses an existing target: the Windows build puts a finished file in
-// place with the Win32 steps that Stats.dll and Orvin.exe use too.
+// place with the Win32 steps that Stats.dll and Orvin.exe use too, with names in UTF-8 (the
+// program's arguments arrive as UTF-16 and are UTF-8 inside).
 const FileOps& fileOps() {
 #ifdef _WIN32
-    return win32::Win32FileOps();
+    return win32::Win32Utf8FileOps();
 #else
     return StdioFileOps();
 #endif
@@ -102,9 +103,9 @@ void prepareStreams() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stdin), _O_BINARY);
-    // The terminal's text is UTF-8 (toTerminal): a console shows it in code page 65001, and
-    // gets its own code page back when the program ends.
-    if (_isatty(_fileno(stdout))) {
+    // The terminal's text and every name are UTF-8 (toTerminal): a console shows them in code
+    // page 65001, and gets its own code page back when the program ends.
+    if (_isatty(_fileno(stdout)) || _isatty(_fileno(stderr))) {
         consoleCodePage = GetConsoleOutputCP();
         if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restoreConsoleCodePage);
     }
