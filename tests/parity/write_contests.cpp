@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "synthetic_contest.h"
+#include "crosscheck/synthetic_contest.h"
 
 namespace {
 

@@ -40,7 +40,7 @@ inline constexpr Subcommand kSubcommands[] = {VELMOR_SUBCOMMANDS(VELMOR_SUBCOMMA
 #undef VELMOR_SUBCOMMAND_ROW
 
 // The robot's database as a source of logs for crosscheck --db (robot_command.cpp; empty in
-// the Windows build, which has no robot).
+// the builds without the robot).
 crosscheck::LogSource robotLogSource();
 
 }  // namespace velmor::cli

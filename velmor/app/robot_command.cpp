@@ -1,23 +1,28 @@
 // velmor robot: the contest's log-submission service (serve) and the committee's export;
-// and the robot's database as a source of logs for crosscheck --db. Linux only: the
-// Windows build keeps the subcommand to say so.
+// and the robot's database as a source of logs for crosscheck --db. The 64-bit Linux build
+// only: the others keep the subcommand to say so.
 #include <memory>
 
 #include "commands.h"
 #include "console.h"
 
-#ifdef _WIN32
+#ifndef VELMOR_HAVE_ROBOT
 
 namespace velmor::cli {
 
+#ifdef _WIN32
+constexpr const char* kWithoutRobot = "this Windows build does not have it";
+#else
+constexpr const char* kWithoutRobot = "this 32-bit build does not have it";
+#endif
+
 void setUpRobot(CLI::App& cmd, Run& run) {
-    cmd.description(
-        "The contest's log-submission web service: Linux only (this Windows build does not have it; "
-                 "run the Linux build of velmor on the committee's server).");
+    cmd.description(std::string("The contest's log-submission web service: Linux only (") + kWithoutRobot +
+                    "; run the 64-bit Linux build of velmor on the committee's server).");
     cmd.allow_extras();
     cmd.callback([&run] {
         run = [] {
-            report("velmor robot: error: the log robot runs on Linux only; this Windows build does not have it");
+            report(std::string("velmor robot: error: the log robot runs on Linux only; ") + kWithoutRobot);
             return int(kExitUsage);
         };
     });
