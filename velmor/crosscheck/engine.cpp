@@ -361,26 +361,34 @@ namespace {
 // swapped: both without the same one of the two); texts that share one need not be one
 // edit apart, so each candidate is checked with oneEditApart. Two hashes modulo primes
 // below 2^31, so that the arithmetic fits 64 bits on every build.
-void editKeys(std::string_view s, std::vector<std::uint64_t>& keys) {
+struct KeyScratch {
+    std::vector<std::uint64_t> pre1, pre2, pow1, pow2;
+};
+
+void editKeys(std::string_view s, std::vector<std::uint64_t>& keys, KeyScratch& k) {
     constexpr std::uint64_t kP1 = 2147483647, kP2 = 2147483629, kB1 = 257, kB2 = 263;
     const std::size_t n = s.size();
-    // prefix[i]: hash of s[0, i); power[i]: base^i; suffix hash built from the end.
-    std::vector<std::uint64_t> pre1(n + 1, 0), pre2(n + 1, 0), pow1(n + 1, 1), pow2(n + 1, 1);
+    // pre[i]: hash of s[0, i); pow[i]: base^i.
+    k.pre1.assign(n + 1, 0);
+    k.pre2.assign(n + 1, 0);
+    k.pow1.assign(n + 1, 1);
+    k.pow2.assign(n + 1, 1);
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint64_t c = static_cast<unsigned char>(s[i]) + 1u;
-        pre1[i + 1] = (pre1[i] * kB1 + c) % kP1;
-        pre2[i + 1] = (pre2[i] * kB2 + c) % kP2;
-        pow1[i + 1] = pow1[i] * kB1 % kP1;
-        pow2[i + 1] = pow2[i] * kB2 % kP2;
+        k.pre1[i + 1] = (k.pre1[i] * kB1 + c) % kP1;
+        k.pre2[i + 1] = (k.pre2[i] * kB2 + c) % kP2;
+        k.pow1[i + 1] = k.pow1[i] * kB1 % kP1;
+        k.pow2[i + 1] = k.pow2[i] * kB2 % kP2;
     }
-    auto range = [&](const std::vector<std::uint64_t>& pre, const std::vector<std::uint64_t>& pow, std::uint64_t p,
-                     std::size_t from, std::size_t to) { return (pre[to] + p * p - pre[from] * pow[to - from] % p) % p; };
+    // Hash of s[from, n).
+    auto tail = [&](const std::vector<std::uint64_t>& pre, const std::vector<std::uint64_t>& pow, std::uint64_t p,
+                    std::size_t from) { return (pre[n] + p * p - pre[from] * pow[n - from] % p) % p; };
     keys.clear();
-    keys.push_back(pre1[n] << 32 | pre2[n]);
+    keys.push_back(k.pre1[n] << 32 | k.pre2[n]);
     for (std::size_t i = 0; i < n; ++i) {
-        const std::size_t tail = n - i - 1;
-        const std::uint64_t h1 = (pre1[i] * pow1[tail] + range(pre1, pow1, kP1, i + 1, n)) % kP1;
-        const std::uint64_t h2 = (pre2[i] * pow2[tail] + range(pre2, pow2, kP2, i + 1, n)) % kP2;
+        const std::size_t rest = n - i - 1;
+        const std::uint64_t h1 = (k.pre1[i] * k.pow1[rest] + tail(k.pre1, k.pow1, kP1, i + 1)) % kP1;
+        const std::uint64_t h2 = (k.pre2[i] * k.pow2[rest] + tail(k.pre2, k.pow2, kP2, i + 1)) % kP2;
         keys.push_back(h1 << 32 | h2);
     }
     std::sort(keys.begin(), keys.end());
@@ -389,29 +397,36 @@ void editKeys(std::string_view s, std::vector<std::uint64_t>& keys) {
 
 }  // namespace
 
-const std::vector<std::uint32_t>& Engine::oneEditEntrants(std::uint32_t call) {
-    auto found = oneEdit_.find(call);
-    if (found != oneEdit_.end()) return found->second;
+std::pair<const std::uint32_t*, const std::uint32_t*> Engine::oneEditEntrants(std::uint32_t call) {
+    static thread_local KeyScratch scratch;
     std::vector<std::uint64_t> keys;
-    if (editKeys_.empty()) {
+    if (nearFirst_.empty()) {
+        nearFirst_.assign(names_.size(), kNone);
+        nearCount_.assign(names_.size(), 0);
         for (std::uint32_t l : byCall_) {
-            editKeys(names_[logs_[l].call], keys);
+            editKeys(names_[logs_[l].call], keys, scratch);
             for (std::uint64_t k : keys) editKeys_[k].push_back(l);
         }
     }
-    std::vector<std::uint32_t> near;
-    editKeys(names_[call], keys);
-    for (std::uint64_t k : keys) {
-        auto it = editKeys_.find(k);
-        if (it != editKeys_.end()) near.insert(near.end(), it->second.begin(), it->second.end());
+    if (nearFirst_[call] == kNone) {
+        const std::size_t first = near_.size();
+        editKeys(names_[call], keys, scratch);
+        for (std::uint64_t k : keys) {
+            auto it = editKeys_.find(k);
+            if (it != editKeys_.end()) near_.insert(near_.end(), it->second.begin(), it->second.end());
+        }
+        const auto from = near_.begin() + static_cast<std::ptrdiff_t>(first);
+        std::sort(from, near_.end());
+        near_.erase(std::unique(from, near_.end()), near_.end());
+        const std::string_view x = names_[call];
+        near_.erase(std::remove_if(near_.begin() + static_cast<std::ptrdiff_t>(first), near_.end(),
+                                   [&](std::uint32_t l) { return !oneEditApart(names_[logs_[l].call], x); }),
+                    near_.end());
+        nearFirst_[call] = static_cast<std::uint32_t>(first);
+        nearCount_[call] = static_cast<std::uint32_t>(near_.size() - first);
     }
-    std::sort(near.begin(), near.end());
-    near.erase(std::unique(near.begin(), near.end()), near.end());
-    const std::string_view x = names_[call];
-    near.erase(std::remove_if(near.begin(), near.end(),
-                              [&](std::uint32_t l) { return !oneEditApart(names_[logs_[l].call], x); }),
-               near.end());
-    return oneEdit_.emplace(call, std::move(near)).first->second;
+    const std::uint32_t* base = near_.data() + nearFirst_[call];
+    return {base, base + nearCount_[call]};
 }
 
 // An unpaired QSO of log A with X, where exactly one entrant S one edit from X holds an
@@ -457,7 +472,9 @@ void Engine::findBusts() {
             std::uint32_t station = kNone;  // S, the one log that qualifies
             bool several = false;
             std::uint32_t best = kNone;
-            for (std::uint32_t s : oneEditEntrants(q.call)) {
+            const auto [nearFrom, nearTo] = oneEditEntrants(q.call);
+            for (const std::uint32_t* near = nearFrom; near != nearTo; ++near) {
+                const std::uint32_t s = *near;
                 if (s == a || logs_[s].call == q.call) continue;
                 // S's free QSOs with A on this band and mode.
                 const auto lower = [&](std::int64_t minute) {
@@ -504,6 +521,10 @@ void Engine::findBusts() {
             take(best);
         }
     }
+    editKeys_ = {};
+    nearFirst_ = {};
+    nearCount_ = {};
+    near_ = {};
 }
 
 // What is still unpaired: NIL when the worked station sent a log, else UNIQUE or, when

@@ -171,8 +171,9 @@ private:
     void decideUnpaired();
     void score();
     void settleExchange(Rec& q, const Rec& partner, std::uint32_t partnerIndex);
-    // The counted logs whose call is one edit from interned call `call` (busted-call search).
-    const std::vector<std::uint32_t>& oneEditEntrants(std::uint32_t call);
+    // The counted logs whose call is one edit from interned call `call` (busted-call search),
+    // found once per call.
+    std::pair<const std::uint32_t*, const std::uint32_t*> oneEditEntrants(std::uint32_t call);
 
     Options options_;
     std::vector<Rec> recs_;
@@ -183,11 +184,11 @@ private:
     std::unordered_map<std::string_view, std::uint32_t> ids_;
     std::vector<std::string> reasons_;
     std::unordered_map<std::string, std::uint32_t> reasonIds_;
-    // Busted-call search: counted logs by the keys of their call (its hash and the hash of
-    // each one-character deletion: two calls one edit apart share a key), and per worked
-    // call the counted logs one edit from it, found once.
+    // Busted-call search (held only while it runs): counted logs by the keys of their call
+    // (its hash and the hash of each one-character deletion: two calls one edit apart share
+    // a key), and per interned call the counted logs one edit from it, as a range of near_.
     std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> editKeys_;
-    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> oneEdit_;
+    std::vector<std::uint32_t> nearFirst_, nearCount_, near_;
 };
 
 }  // namespace velmor::crosscheck
