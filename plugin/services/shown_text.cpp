@@ -50,18 +50,26 @@ std::size_t cutAt(std::string_view text, std::size_t limit) {
 
 }  // namespace
 
-std::string visible(std::string_view text) {
+namespace {
+
+std::string escaped(std::string_view text, bool keepLineEnds) {
     std::string out;
     out.reserve(text.size());
     for (const char ch : text) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (isControl(c))
+        if (isControl(c) && !(keepLineEnds && ch == '\n'))
             appendEscape(out, c);
         else
             out += ch;
     }
     return out;
 }
+
+}  // namespace
+
+std::string visible(std::string_view text) { return escaped(text, false); }
+
+std::string visibleLines(std::string_view text) { return escaped(text, true); }
 
 std::string quoted(std::string_view value, std::size_t limit) {
     if (value.size() <= limit) return "\"" + std::string(value) + "\"";

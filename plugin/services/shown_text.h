@@ -10,7 +10,8 @@
 //
 // | sink                                  | function     | what it does                                |
 // |---------------------------------------|--------------|---------------------------------------------|
-// | terminal, messages, text reports      | visible()    | control bytes as \xNN                       |
+// | terminal, messages, text reports      | visible()    | control bytes as \xNN (visibleLines: but   |
+// |                                       |              | the line ends)                              |
 // | a quoted field inside a message       | quoted()     | "value", cut to 80 bytes with its length    |
 // | a CSV cell                            | csvCell()    | formula defence, then CSV quoting           |
 // | an HTML page (content or attribute)   | html()       | markup as entities, controls as \xNN,       |
@@ -26,6 +27,8 @@ inline constexpr std::size_t kQuotedBytes = 80;
 // ("\x1B" for ESC), so that no terminal acts on a byte from a log. Everything else,
 // UTF-8 and code page 1251 letters included, is left as it is.
 std::string visible(std::string_view text);
+// The same for a text of several lines: its LF line ends are left as they are.
+std::string visibleLines(std::string_view text);
 
 // `value` in double quotes; a value longer than `limit` bytes is cut there (never inside a
 // UTF-8 character) and says how long it was: "QSO:14025..." (52428800 bytes).

@@ -15,6 +15,7 @@ TEST(ShownText, ControlBytesBecomeVisible) {
     EXPECT_EQ(shown::visible("esc\x1b[2J"), "esc\\x1B[2J");
     EXPECT_EQ(shown::visible(std::string("nul\0x\r\n\x7f", 8)), "nul\\x00x\\x0D\\x0A\\x7F");
     EXPECT_EQ(shown::visible("tab\there \xd0\x98 \xc8"), "tab\there \xd0\x98 \xc8");  // letters as they are
+    EXPECT_EQ(shown::visibleLines("a\x1b[1m\nb\r\n"), "a\\x1B[1m\nb\\x0D\n");  // line ends kept
 }
 
 TEST(ShownText, AQuotedFieldIsCutAt80BytesAndSaysItsLength) {

@@ -28,10 +28,7 @@ protected:
     int_type overflow(int_type c) override {
         if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
         const char ch = traits_type::to_char_type(c);
-        if (ch == '\n')
-            to_.put(ch);
-        else
-            to_ << shown::visible(std::string_view(&ch, 1));
+        to_ << shown::visibleLines(std::string_view(&ch, 1));
         return to_ ? c : traits_type::eof();
     }
     int sync() override { return to_.flush() ? 0 : -1; }

@@ -85,22 +85,7 @@ std::string findingsText(const std::vector<ReviewFinding>& findings) {
 }
 
 // Plain text for a terminal: control bytes (ESC...) shown as \xNN, never passed on raw.
-std::string plain(std::string text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
+std::string plain(const std::string& text) { return shown::visibleLines(text); }
 
 std::vector<ReviewFinding> warningsOf(const Upload& u) {
     std::vector<ReviewFinding> out;
