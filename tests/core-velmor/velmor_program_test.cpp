@@ -485,8 +485,9 @@ TEST_F(VelmorProgram, TenMegabytesOfBlankLinesTakeNoMemoryInProportion) {
         ASSERT_GT(blank, 0);
         std::printf("velmor %s: peak resident size %ld KB on an empty file, %ld KB on %ld KB of blank lines\n",
                     sub.c_str(), base, blank, kFileKb);
-        // A small multiple of the file's size at most (reading it whole would be one).
-        EXPECT_LE(blank - base, kFileKb / 4) << "peak " << blank << " KB against " << base << " KB";
+        // Less than the file's size (reading it whole would take more; the line-per-line
+        // reader takes next to nothing, a few MB of the sanitizers' own bookkeeping aside).
+        EXPECT_LT(blank - base, kFileKb) << "peak " << blank << " KB against " << base << " KB";
     }
 }
 
