@@ -363,10 +363,26 @@ TEST(RobotExport, WritesOnlyRegularFilesInsideTheFolder) {
     EXPECT_EQ(r.warnings[0], out + "/OLD.cbr: not from this export; velmor crosscheck " + out + " reads it too");
     // No temporary file is left behind.
     EXPECT_EQ(listDir(out), (std::vector<std::string>{"BLOCKED.cbr", "LINKED.cbr", "OLD.cbr", "UA1AAA.cbr"}));
-    // A second export replaces the file in place.
+    // A second export replaces the file in place, through the program's file table: each
+    // file synced to the disk before it is put in place, and its folder after.
     logs[0].upload.log = "newer";
-    exportLogs({logs[0]}, out);
+    FileOps ops = StdioFileOps();
+    std::vector<std::string> steps;
+    ops.sync = [&](std::FILE* f, std::string& r) {
+        steps.push_back("sync");
+        return StdioFileOps().sync(f, r);
+    };
+    ops.rename = [&](const std::string& from, const std::string& to, std::string& r) {
+        steps.push_back("rename " + fs::path(to).filename().string());
+        return StdioFileOps().rename(from, to, r);
+    };
+    ops.syncFolder = [&](const std::string& folder, std::string& r) {
+        steps.push_back("sync folder");
+        return StdioFileOps().syncFolder(folder, r);
+    };
+    EXPECT_TRUE(exportLogs({logs[0]}, out, ops).errors.empty());
     EXPECT_EQ(readFile(out + "/UA1AAA.cbr"), "newer");
+    EXPECT_EQ(steps, (std::vector<std::string>{"sync", "rename UA1AAA.cbr", "sync folder"}));
 }
 
 TEST(RobotPages, EveryValueIsEscapedAndNoPageHasScript) {
