@@ -6,6 +6,7 @@
 
 #include "checks/exchange_check.h"
 #include "log/contest_bands.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::qso_line {
@@ -20,7 +21,9 @@ void append(std::string& out, std::string_view value, Field field) {
     if (!c.rightAligned) out.append(fill, ' ');
 }
 
-std::string quoted(std::string_view s) { return "\"" + std::string(s) + "\""; }
+// A field in a fault's reason: quoted, at most 80 bytes of it with its length beyond that,
+// so that a reason never grows with the line.
+std::string quoted(std::string_view s) { return shown::quoted(s); }
 
 Parse fault(Field field, std::string reason) {
     Parse p;

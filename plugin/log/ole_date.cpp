@@ -14,26 +14,6 @@ namespace {
 // that second to truncation. We do the same so both agree on every value.
 constexpr double kTruncationNudge = 0.00000000001;
 
-struct Ymd {
-    int year;
-    int month;
-    int day;
-};
-
-// Inverse of daysFromCivil.
-Ymd civilFromDays(std::int64_t z) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
-    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const std::int64_t y = yoe + era * 400 + (m <= 2 ? 1 : 0);
-    return Ymd{static_cast<int>(y), m, d};
-}
-
 // Day 0 of the automation calendar, 1899-12-30, counted from 1970-01-01.
 // A compile-time constant, so dates converted during static initialisation elsewhere are right.
 constexpr std::int64_t kEpochOffset = daysFromCivil(1899, 12, 30);
@@ -56,11 +36,8 @@ std::optional<CalendarTime> toCalendar(double date) {
     double timePart = std::fabs(date - dayPart) + kTruncationNudge;
     if (timePart >= 1.0) timePart -= kTruncationNudge;
 
-    const Ymd ymd = civilFromDays(kEpochOffset + static_cast<std::int64_t>(dayPart));
-    CalendarTime c;
-    c.year = ymd.year;
-    c.month = ymd.month;
-    c.day = ymd.day;
+    // The one calendar's inverse of daysFromCivil (services/calendar_time.h).
+    CalendarTime c = civilFromDays(kEpochOffset + static_cast<std::int64_t>(dayPart));
 
     timePart *= 24.0;
     c.hour = static_cast<int>(timePart);
@@ -79,7 +56,7 @@ std::optional<CalendarTime> toCalendar(double date) {
             c.minute = 0;
             if (++c.hour == 24) {
                 c.hour = 0;
-                const Ymd next = civilFromDays(kEpochOffset + static_cast<std::int64_t>(dayPart) + 1);
+                const CalendarTime next = civilFromDays(kEpochOffset + static_cast<std::int64_t>(dayPart) + 1);
                 c.year = next.year;
                 c.month = next.month;
                 c.day = next.day;

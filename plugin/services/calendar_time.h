@@ -33,6 +33,21 @@ constexpr std::int64_t daysFromCivil(std::int64_t year, int month, int day) {
     return era * 146097 + doe - 719468;
 }
 
+// The date of a day since 1970-01-01 (the inverse of daysFromCivil), as a CalendarTime at
+// midnight.
+constexpr CalendarTime civilFromDays(std::int64_t days) {
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t doe = days - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int year = static_cast<int>(yoe + era * 400 + (month <= 2 ? 1 : 0));
+    return CalendarTime{year, month, day, 0, 0, 0};
+}
+
 constexpr bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 constexpr int daysInMonth(int year, int month) {
@@ -60,6 +75,21 @@ constexpr bool isValid(const CalendarTime& t) {
 // too) gives the same answer.
 constexpr std::int64_t minutesSinceEpoch(const CalendarTime& t) {
     return daysFromCivil(t.year, t.month, t.day) * 1440 + t.hour * 60 + t.minute;
+}
+
+// The day (since 1970-01-01) of a minute from minutesSinceEpoch.
+constexpr std::int64_t dayOfMinute(std::int64_t minute) {
+    return minute >= 0 ? minute / 1440 : -((-minute + 1439) / 1440);
+}
+
+// The calendar fields of a minute from minutesSinceEpoch (the inverse, to the minute).
+constexpr CalendarTime calendarOfMinute(std::int64_t minute) {
+    const std::int64_t day = dayOfMinute(minute);
+    CalendarTime t = civilFromDays(day);
+    const std::int64_t inDay = minute - day * 1440;
+    t.hour = static_cast<int>(inDay / 60);
+    t.minute = static_cast<int>(inDay % 60);
+    return t;
 }
 
 // The UTC clock hour (date and hour) of a minute from minutesSinceEpoch, comparable across

@@ -122,6 +122,25 @@ std::optional<FileIdentity> identityOf(const std::string& path, std::string& rea
     return FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+bool syncFile(std::FILE* f, std::string& reason) {
+    errno = 0;
+    if (std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0) return true;
+    reason = SystemReason(errno, "cannot put the file on the disk");
+    return false;
+}
+
+bool syncFolder(const std::string& folder, std::string& reason) {
+    errno = 0;
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0 && ::fsync(fd) == 0) {
+        ::close(fd);
+        return true;
+    }
+    reason = SystemReason(errno, "cannot put the folder on the disk");
+    if (fd >= 0) ::close(fd);
+    return false;
+}
+
 bool randomBits(std::uint64_t& value, std::string& reason) {
     unsigned char* out = reinterpret_cast<unsigned char*>(&value);
     std::size_t got = 0;
@@ -216,6 +235,16 @@ std::optional<FileIdentity> identityOf(const std::string&, std::string& reason) 
     return std::nullopt;
 }
 
+bool syncFile(std::FILE* f, std::string& reason) {
+    errno = 0;
+    if (std::fflush(f) == 0 && ::_commit(::_fileno(f)) == 0) return true;
+    reason = SystemReason(errno, "cannot put the file on the disk");
+    return false;
+}
+
+// Windows has no handle on a folder's entries to sync; a rename there is written through.
+bool syncFolder(const std::string&, std::string&) { return true; }
+
 bool randomBits(std::uint64_t& value, std::string& reason) {
     unsigned int high = 0, low = 0;
     if (rand_s(&high) != 0 || rand_s(&low) != 0) {
@@ -252,6 +281,14 @@ std::string temporaryNameFor(const std::string& target, std::uint64_t bits) {
     const std::string suffix = "." + hex + ".tmp";
     if (target.size() - leafStart + suffix.size() <= kLongestName) return target + suffix;
     return target.substr(0, leafStart) + "velmor" + suffix;
+}
+
+bool readPiece(std::FILE* f, char* buffer, std::size_t size, std::size_t& got, std::string& reason) {
+    errno = 0;
+    got = std::fread(buffer, 1, size, f);
+    if (got > 0 || std::ferror(f) == 0) return true;
+    reason = SystemReason(errno, "read error");
+    return false;
 }
 
 }  // namespace
@@ -313,6 +350,8 @@ const FileOps& StdioFileOps() {
             reason = SystemReason(errno);
             return false;
         },
+        syncFile,
+        syncFolder,
         [](const std::string& from, const std::string& to, std::string& reason) {
             errno = 0;
             if (std::rename(from.c_str(), to.c_str()) == 0) return true;
@@ -320,12 +359,7 @@ const FileOps& StdioFileOps() {
             return false;
         },
         [](const std::string& path) { std::remove(path.c_str()); },
-        [](std::FILE* f, std::string& content) {
-            char buffer[16384];
-            std::size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) content.append(buffer, n);
-            return std::ferror(f) == 0;
-        },
+        readPiece,
         kindOf,
         listFolder,
         randomBits,
@@ -427,7 +461,7 @@ bool FileReplacement::closeTemporary() {
     if (!ok()) return false;
     if (file_ == nullptr) return created_ || fail("the file is not open");
     std::string why;
-    const bool flushed = ops_.flush(file_, why);
+    const bool flushed = durable_ ? ops_.sync(file_, why) : ops_.flush(file_, why);
     std::string closeWhy;
     const bool closed = ops_.close(file_, closeWhy);
     file_ = nullptr;
@@ -449,6 +483,18 @@ std::string FileReplacement::commit() {
         return reason_;
     }
     created_ = false;  // the temporary file is the target now
+    if (durable_) {
+#ifdef _WIN32
+        const std::size_t slash = target_.find_last_of("/\\");
+#else
+        const std::size_t slash = target_.find_last_of('/');
+#endif
+        const std::string folder = slash == std::string::npos ? std::string(".") : target_.substr(0, slash + 1);
+        if (!ops_.syncFolder(folder, why)) {
+            reason_ = orFallback(why, "cannot put the folder on the disk");
+            return reason_;
+        }
+    }
     return {};
 }
 
@@ -528,9 +574,13 @@ std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& 
         return std::nullopt;
     }
     std::string content;
-    const bool read = ops.readAll(f, content);
-    const bool closed = ops.close(f, reason);
-    if (!read) reason = "read error";
+    char buffer[16384];
+    std::size_t got = 0;
+    bool read = true;
+    while ((read = ops.read(f, buffer, sizeof buffer, got, reason)) && got > 0) content.append(buffer, got);
+    std::string closeReason;
+    const bool closed = ops.close(f, closeReason);
+    if (read && !closed) reason = closeReason;
     if (!read || !closed) {
         if (reason.empty()) reason = "read error";
         return std::nullopt;

@@ -37,9 +37,11 @@ struct FileIdentity {
 //   | write  | fwrite                                 | fwrite                                    |
 //   | flush  | fflush                                 | fflush                                    |
 //   | close  | fclose                                 | fclose                                    |
+//   | sync   | fflush, fsync                          | fflush, FlushFileBuffers                  |
+//   | syncFolder | fsync of the folder                | nothing (MoveFileEx writes through)       |
 //   | rename | rename                                 | read-only refusal, then MoveFileExA       |
 //   | remove | remove                                 | remove                                    |
-//   | read   | fread to the end                       | fread to the end                          |
+//   | read   | fread, one piece                       | fread, one piece                          |
 //   | kind   | lstat                                  | device names, FindFirstFileA              |
 //   | list   | std::filesystem::directory_iterator    | std::filesystem::directory_iterator       |
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
@@ -57,12 +59,18 @@ struct FileOps {
     std::function<bool(std::FILE* file, std::string& reason)> flush;
     // Always releases the file, also when it fails (the buffered bytes may be lost there).
     std::function<bool(std::FILE* file, std::string& reason)> close;
+    // Flushes and puts the file's bytes on the disk (for outputs that must survive a power
+    // cut once reported as written).
+    std::function<bool(std::FILE* file, std::string& reason)> sync;
+    // Puts a folder's entries (a file put in place) on the disk.
+    std::function<bool(const std::string& folder, std::string& reason)> syncFolder;
     // Puts `from` in place of an existing or missing `to`, in one step.
     std::function<bool(const std::string& from, const std::string& to, std::string& reason)> rename;
     // Deletes a file; used only to clean up, so its outcome is not examined.
     std::function<void(const std::string& path)> remove;
-    // Everything from the current position to the end; false on a read error.
-    std::function<bool(std::FILE* file, std::string& content)> readAll;
+    // Up to `size` bytes from the current position into `buffer`; `got` is 0 at the end of
+    // the file. False (with the reason) on a read error.
+    std::function<bool(std::FILE* file, char* buffer, std::size_t size, std::size_t& got, std::string& reason)> read;
     // What `path` is, without following a link at its end; nullopt (with the reason) when
     // the system cannot tell (no permission on the folder, a file where a folder should be).
     std::function<std::optional<FileKind>(const std::string& path, std::string& reason)> kind;
@@ -118,7 +126,8 @@ bool WriteWholeFile(const FileOps& ops, const std::string& path, const char* mod
 //   | write()  | the table's write step; after the first failure the rest is dropped and   |
 //   |          | the reason kept                                                           |
 //   | commit() | flush and close, look at the target again (same rule as open) and rename  |
-//   |          | the temporary file over it                                                |
+//   |          | the temporary file over it; a durable replacement (setDurable) also syncs |
+//   |          | the file before it is closed and the folder after the rename             |
 //
 // A failure at any step, or destruction without commit(), closes and removes the
 // temporary file; an earlier target is then left as it was.
@@ -129,6 +138,8 @@ public:
     FileReplacement(const FileReplacement&) = delete;
     FileReplacement& operator=(const FileReplacement&) = delete;
 
+    // Makes commit() put the bytes and the folder's entry on the disk (the sync steps).
+    void setDurable(bool durable) { durable_ = durable; }
     // Checks the target and creates the temporary file; false with reason() set.
     bool open();
     // Hands `bytes` to the table's write step; false once any step has failed.
@@ -155,6 +166,7 @@ private:
     std::FILE* file_ = nullptr;
     std::string reason_;
     bool created_ = false;
+    bool durable_ = false;
 };
 
 // An std::ostream into a FileReplacement through a buffer of its own (64 KB), so that a
@@ -177,8 +189,8 @@ std::string ReplaceFileSafely(const FileOps& ops, const std::string& path, std::
 std::string ReplaceFileStreaming(const FileOps& ops, const std::string& path,
                                  const std::function<void(std::ostream&)>& write);
 
-// The whole content of the regular file `path`, binary; nullopt when it cannot be opened
-// or read, or is not a regular file.
+// The whole content of the regular file `path`, binary, through the table's read step;
+// nullopt when it cannot be opened or read, or is not a regular file.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path);
 // The same, with the reason (never empty) when it fails.
 std::optional<std::string> ReadWholeFile(const FileOps& ops, const std::string& path,

@@ -431,9 +431,21 @@ TEST_F(FileOpsTest, ReadWholeFileIsBinaryAndFailsOnAReadError) {
     put("x.bin", bytes);
     EXPECT_EQ(ReadWholeFile(StdioFileOps(), pathOf("x.bin")), bytes);
     EXPECT_EQ(ReadWholeFile(StdioFileOps(), pathOf("missing")), std::nullopt);
+    // A read error after a first piece: no partial content, and the system's reason.
     FileOps ops = StdioFileOps();
-    ops.readAll = [](std::FILE*, std::string& content) { content = "partial"; return false; };
-    EXPECT_EQ(ReadWholeFile(ops, pathOf("x.bin")), std::nullopt);
+    int calls = 0;
+    ops.read = [&](std::FILE*, char* buffer, std::size_t, std::size_t& got, std::string& r) {
+        if (calls++ == 0) {
+            buffer[0] = 'p';
+            got = 1;
+            return true;
+        }
+        r = "Input/output error";
+        return false;
+    };
+    std::string reason;
+    EXPECT_EQ(ReadWholeFile(ops, pathOf("x.bin"), reason), std::nullopt);
+    EXPECT_EQ(reason, "Input/output error");
 }
 
 }  // namespace

@@ -171,5 +171,45 @@ TEST_F(Win32Files, SameFileComparesFilesNotNames) {
     for (const auto& c : cases) EXPECT_EQ(SameFile(ops(), pathOf("log.adi"), c.other), c.same) << c.other;
 }
 
+// Names go to the system as UTF-16 whatever the code page: velmor.exe's table takes UTF-8
+// (a Greek name, which code page 1251 cannot hold, included), the ANSI table of Stats.dll
+// and Orvin.exe takes the code page's bytes as before, and both reach the same files.
+TEST_F(Win32Files, NamesReachTheSystemAsUtf16InEitherEncoding) {
+    const FileOps& utf8 = win32::Win32Utf8FileOps();
+    const FileOps& ansi = win32::Win32FileOps();
+    const std::string cyrillicUtf8 = "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB.cbr";  // "Журнал.cbr"
+    const std::string greekUtf8 = "\xCE\xA9mega.cbr";                                     // "Ωmega.cbr"
+    const std::string cyrillicAnsi = win32::fromWide(
+        [&] { bool ok = false; return win32::toWide(cyrillicUtf8, CP_UTF8, ok); }(), CP_ACP);
+    const std::string folderUtf8 = dir_ + "\\\xD0\xBB\xD0\xBE\xD0\xB3\xD0\xB8";  // "логи"
+    bool ok = false;
+    ASSERT_TRUE(CreateDirectoryW(win32::toWide(folderUtf8, CP_UTF8, ok).c_str(), nullptr));
+
+    EXPECT_EQ(ReplaceFileSafely(utf8, folderUtf8 + "\\" + cyrillicUtf8, "utf-8 name"), "");
+    EXPECT_EQ(ReplaceFileSafely(utf8, folderUtf8 + "\\" + greekUtf8, "greek name"), "");
+    EXPECT_EQ(ReadWholeFile(utf8, folderUtf8 + "\\" + greekUtf8), std::string("greek name"));
+    std::string reason;
+    EXPECT_EQ(utf8.kind(folderUtf8 + "\\" + cyrillicUtf8, reason), FileKind::Regular);
+    std::vector<std::string> names;
+    ASSERT_TRUE(utf8.list(folderUtf8, names, reason)) << reason;
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{greekUtf8, cyrillicUtf8}));
+
+    // The same file by its ANSI name, where the code page holds its letters (1251 under
+    // the tests' Russian locale).
+    if (GetACP() == 1251) {
+        const std::string folderAnsi = win32::fromWide(win32::toWide(folderUtf8, CP_UTF8, ok), CP_ACP);
+        EXPECT_EQ(ReadWholeFile(ansi, folderAnsi + "\\" + cyrillicAnsi), std::string("utf-8 name"));
+        EXPECT_EQ(ReplaceFileSafely(ansi, folderAnsi + "\\" + cyrillicAnsi, "ansi name"), "");
+        EXPECT_EQ(ReadWholeFile(utf8, folderUtf8 + "\\" + cyrillicUtf8), std::string("ansi name"));
+    }
+    // Bytes that are not UTF-8 are no name for velmor.exe; the reason says so.
+    EXPECT_EQ(ReplaceFileSafely(utf8, dir_ + "\\\xC6\xF3.cbr", "x"), "the file name is not valid UTF-8");
+    EXPECT_EQ(win32::systemMessageUtf8(ERROR_FILE_NOT_FOUND).empty(), false);
+
+    for (const std::string& n : {greekUtf8, cyrillicUtf8}) utf8.remove(folderUtf8 + "\\" + n);
+    RemoveDirectoryW(win32::toWide(folderUtf8, CP_UTF8, ok).c_str());
+}
+
 }  // namespace
 }  // namespace velmor

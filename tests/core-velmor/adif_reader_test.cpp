@@ -281,4 +281,21 @@ TEST(Adif, MissingReportsBecomeTheModesUsualReport) {
     }
 }
 
+// Hostile files: a megabyte of '<' (each a malformed tag), and stray '<' before real
+// records. The reader lists the first thousand problems and counts the rest in one, reads
+// the records after them, and finds each '>' once, not once per '<'.
+TEST(AdifParse, StrayBracketsAreCountedNotHeldOneByOne) {
+    const velmor::adif::Document junk = velmor::adif::parse(std::string(1 << 20, '<'));
+    EXPECT_TRUE(junk.records.empty());
+    ASSERT_EQ(junk.problems.size(), 1001u);
+    EXPECT_EQ(junk.problems[0].message, "malformed tag: '<' without '>'");
+    EXPECT_EQ(junk.problems.back().severity, Problem::Severity::Error);
+    EXPECT_EQ(junk.problems.back().message, std::to_string((1 << 20) - 1000) + " more problems in the file, not listed");
+
+    const velmor::adif::Document mixed = velmor::adif::parse(std::string(5000, '<') + "<CALL:6>UA1AAA<QSO_DATE:8>20260516<EOR>");
+    ASSERT_EQ(mixed.records.size(), 1u);
+    EXPECT_EQ(mixed.records[0].get("CALL"), "UA1AAA");
+    EXPECT_EQ(mixed.problems.size(), 1001u);
+}
+
 }  // namespace

@@ -36,7 +36,7 @@ std::string replace(std::string text, const std::string& from, const std::string
     return text;
 }
 
-std::vector<Finding> check(const std::string& text) { return velmor::check::checkCabrillo(cr::readCabrillo(text)); }
+std::vector<Finding> check(const std::string& text) { return velmor::check::checkCabrillo(text); }
 
 TEST(CabrilloCheck, CleanFilesHaveNoFindings) {
     const std::pair<const char*, std::string> cases[] = {
@@ -66,7 +66,7 @@ TEST(CabrilloCheck, EveryReasonALineDoesNotCountIsNamed) {
 
 TEST(CabrilloCheck, ContestNameRule) {
     const auto file = [](const char* contestLine) {
-        return cr::readCabrillo(replace(kClean, "CONTEST: Velmor \r\n", contestLine));
+        return *cr::readCabrillo(replace(kClean, "CONTEST: Velmor \r\n", contestLine));
     };
     EXPECT_EQ(velmor::check::otherContest(file("CONTEST: Velmor \r\n")), std::nullopt);
     EXPECT_EQ(velmor::check::otherContest(file("CONTEST: velmor\r\n")), std::nullopt);

@@ -1,5 +1,6 @@
 // The velmor program as an operator runs it: outputs on the bundled sample, exit statuses,
 // messages naming file, line or record and field, and no partial output file.
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/types.h>
@@ -57,10 +58,11 @@ protected:
     // Runs velmor with `args` (shell words) in the test's folder, under `timeout`: a run that
     // hangs ends with status 124 instead of stopping the tests.
     // Standard output goes to `stdoutTo` when given (then `out` stays empty).
-    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "") {
+    Outcome run(const std::string& args, const std::string& input = "", const std::string& stdoutTo = "",
+                const std::string& before = "") {
         const fs::path in = dir_ / ".stdin", out = dir_ / ".stdout", err = dir_ / ".stderr";
         std::ofstream(in, std::ios::binary) << input;
-        const std::string cmd = "cd '" + dir_.string() + "' && timeout 60 '" + kExe + "' " + args + " <'" +
+        const std::string cmd = "cd '" + dir_.string() + "' && " + before + "timeout 60 '" + kExe + "' " + args + " <'" +
                                 in.string() + "' >'" + (stdoutTo.empty() ? out.string() : stdoutTo) + "' 2>'" +
                                 err.string() + "'";
         const int raw = std::system(cmd.c_str());
@@ -73,7 +75,10 @@ protected:
         fs::remove(err);
         return r;
     }
-    void write(const std::string& name, const std::string& bytes) { std::ofstream(dir_ / name, std::ios::binary) << bytes; }
+    void write(const std::string& name, const std::string& bytes) {
+        fs::create_directories((dir_ / name).parent_path());
+        std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    }
 
     fs::path dir_;
 };
@@ -87,6 +92,9 @@ TEST_F(VelmorProgram, VersionAndHelpOfEverySubcommand) {
         EXPECT_EQ(h.status, 0) << sub;
         EXPECT_NE(h.out.find(sub), std::string::npos) << sub;
     }
+    // crosscheck says how its CSV files are defended against spreadsheet formulas.
+    EXPECT_NE(run("crosscheck --help").out.find("begins with =, +, -, @, a tab or a carriage return gets a leading '"),
+              std::string::npos);
     const Outcome none = run("");
     EXPECT_EQ(none.status, 2);
     const Outcome missing = run("cabrillo '" + kSample + "'");  // --call is required
@@ -443,6 +451,124 @@ TEST_F(VelmorProgram, AFailedWriteToStandardOutputIsAFailure) {
         const std::string message = readFile(err);
         EXPECT_NE(message.find("standard output: error: cannot write: Broken pipe\n"), std::string::npos) << message;
     }
+}
+
+// A log is read in any of the encodings a logging program saves it in, or refused with what
+// to do: a UTF-8 byte-order mark is taken by check, score and crosscheck; UTF-16 is named
+// as such, never "no START-OF-LOG".
+TEST_F(VelmorProgram, AByteOrderMarkIsTakenAndUtf16IsNamed) {
+    const std::string log = "START-OF-LOG: 3.0\r\nCONTEST: Velmor\r\nCALLSIGN: UA1AAA\r\n"
+                            "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\nEND-OF-LOG:\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (char c : log) utf16 += std::string{c, '\0'};
+    write("logs/bom.cbr", "\xEF\xBB\xBF" + log);
+    write("logs/utf16.cbr", utf16);
+
+    EXPECT_EQ(run("check logs/bom.cbr").status, 0);
+    const Outcome score = run("score logs/bom.cbr");
+    EXPECT_EQ(score.status, 0) << score.err;
+    EXPECT_NE(score.out.find("Score:  1\n"), std::string::npos) << score.out;
+
+    const std::string refusal = "UTF-16 text: save the log as plain text";
+    for (const std::string sub : {"check", "score"}) {
+        const Outcome o = run(sub + " logs/utf16.cbr");
+        EXPECT_EQ(o.status, 3) << sub;
+        EXPECT_EQ(o.err, "logs/utf16.cbr: error: cannot read: " + refusal + "\n") << sub;
+    }
+    const Outcome x = run("crosscheck logs -o out");
+    EXPECT_EQ(x.status, 1) << x.err;
+    EXPECT_EQ(readFile(dir_ / "out/skipped.csv"), "file,reason\nlogs/utf16.cbr," + refusal + "\n");
+    EXPECT_NE(readFile(dir_ / "out/results.csv").find("\nUA1AAA,"), std::string::npos);
+}
+
+// Control bytes from a log or a file name reach no terminal: check, score and every message
+// show them as \xNN; a field is quoted at most 80 bytes long, with its length.
+TEST_F(VelmorProgram, ControlBytesAreShownAndLongFieldsCut) {
+    write("esc\x1b[2J.cbr", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\nX\x1b]0;owned\x07: y\r\n"
+                            "QSO: " + std::string(300, '1') + " CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\n"
+                            "END-OF-LOG:\r\n");
+    const Outcome check = run("check 'esc\x1b[2J.cbr'");
+    EXPECT_EQ(check.status, 2);
+    EXPECT_EQ(check.out,
+              "esc\\x1B[2J.cbr:3: error: not a Cabrillo line (no TAG: at its start)\n"
+              "esc\\x1B[2J.cbr:4: error: frequency \"" + std::string(80, '1') +
+                  "...\" (300 bytes) is not a whole number of kHz or a band designator\n");
+    const Outcome missing = run("check 'gone\x1b[31m.cbr'");
+    EXPECT_EQ(missing.err, "gone\\x1B[31m.cbr: error: cannot read: No such file or directory\n");
+    const Outcome score = run("score 'esc\x1b[2J.cbr'");
+    EXPECT_EQ(score.err.find('\x1b'), std::string::npos) << score.err;
+    EXPECT_NE(score.err.find("esc\\x1B[2J.cbr:4: error: frequency \""), std::string::npos) << score.err;
+    const Outcome x = run("crosscheck 'esc\x1b[2J.cbr' 'gone\x1b[31m.cbr' -o out");
+    EXPECT_EQ(x.err.find('\x1b'), std::string::npos) << x.err;
+    EXPECT_NE(x.err.find("gone\\x1B[31m.cbr: left out: No such file or directory\n"), std::string::npos) << x.err;
+}
+
+// The peak memory (the largest resident size, from the system's accounting of the finished
+// process) of reading a 10 MB file of blank lines, against the same run on an empty file:
+// the Cabrillo reader holds one line at a time, so the file's size costs next to nothing.
+// Measured, never timed.
+long peakKilobytes(const fs::path& dir, const std::string& args) {
+    std::fflush(stdout);  // the child must not write the parent's buffered lines again
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::chdir(dir.c_str()) != 0) std::_Exit(126);
+        std::freopen("/dev/null", "w", stdout);
+        std::freopen("/dev/null", "w", stderr);
+        const std::string cmd = "exec '" + kExe + "' " + args;
+        ::execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    if (::wait4(child, &status, 0, &usage) != child) return -1;
+    return usage.ru_maxrss;
+}
+
+TEST_F(VelmorProgram, TenMegabytesOfBlankLinesTakeNoMemoryInProportion) {
+    constexpr long kFileKb = 10 * 1024;
+    {
+        std::ofstream blank(dir_ / "blank.cbr", std::ios::binary);
+        const std::string lines(1 << 20, '\n');
+        for (int i = 0; i < 10; ++i) blank << lines;
+    }
+    write("empty.cbr", "");
+    for (const std::string sub : {"check", "crosscheck"}) {
+        SCOPED_TRACE(sub);
+        const std::string tail = sub == "crosscheck" ? " -o out" : "";
+        const long base = peakKilobytes(dir_, sub + " empty.cbr" + tail);
+        const long blank = peakKilobytes(dir_, sub + " blank.cbr" + tail);
+        ASSERT_GT(base, 0);
+        ASSERT_GT(blank, 0);
+        std::printf("velmor %s: peak resident size %ld KB on an empty file, %ld KB on %ld KB of blank lines\n",
+                    sub.c_str(), base, blank, kFileKb);
+        // Less than the file's size (reading it whole would take more; the line-per-line
+        // reader takes next to nothing, a few MB of the sanitizers' own bookkeeping aside).
+        EXPECT_LT(blank - base, kFileKb) << "peak " << blank << " KB against " << base << " KB";
+    }
+}
+
+// A run out of memory ends with a message and status 3, never with an abort: under an
+// address-space limit a cross-check of more QSO lines than fit (native tree only: a
+// sanitizer or an emulator needs more address space than any limit here leaves).
+TEST_F(VelmorProgram, RunningOutOfMemoryEndsWithAMessageAndStatus3) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit leaves";
+#endif
+#endif
+    if (kExe.find("run-") != std::string::npos) GTEST_SKIP() << "the program runs under an emulator here";
+    {
+        std::ofstream log(dir_ / "big.cbr", std::ios::binary);
+        log << "START-OF-LOG: 3.0\r\nCALLSIGN: UA1AAA\r\n";
+        const std::string qso = "QSO: 14025 CW 2026-05-16 1200 UA1AAA 599 001 R9XYZ 599 002\r\n";
+        for (int i = 0; i < 1500000; ++i) log << qso;  // about 90 MB
+    }
+    const Outcome o = run("crosscheck big.cbr -o out", "", "", "ulimit -v 150000; ");
+    EXPECT_EQ(o.status, 3) << o.err;
+    EXPECT_EQ(o.err, "velmor: error: out of memory: the input is too large for this machine's memory\n");
+    EXPECT_FALSE(fs::exists(dir_ / "out/verdicts.csv"));
 }
 
 }  // namespace

@@ -133,9 +133,9 @@ TEST(ExampleContest, ASecondRunReplacesTheOutputsWhole) {
 
 TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
     const std::string dir = freshDir("report-names");
-    // "/" cannot be in a file name and Windows does not tell letter case apart: all three
-    // calls would write reports/UA1AAA_P.txt.
-    for (const char* call : {"UA1AAA/P", "UA1AAA_P", "ua1aaa_p"}) {
+    // "/" and "." become "_" in a report's name: all three calls would write
+    // reports/UA1AAA_P.txt. The call that names a file unchanged keeps the plain name.
+    for (const char* call : {"UA1AAA/P", "UA1AAA_P", "UA1AAA.P"}) {
         std::string name = std::string(call) + ".log";
         for (char& c : name)
             if (c == '/') c = '-';
@@ -147,7 +147,7 @@ TEST(ExampleContest, CallsThatNameTheSameReportFileGetOneReportEach) {
     o.outDir = "out";
     ASSERT_EQ(runIn(dir, o), RunOutcome::AllRead);
     const std::pair<const char*, const char*> reports[] = {
-        {"UA1AAA_P.txt", "UA1AAA/P"}, {"UA1AAA_P-2.txt", "UA1AAA_P"}, {"ua1aaa_p-3.txt", "ua1aaa_p"}};
+        {"UA1AAA_P.txt", "UA1AAA_P"}, {"UA1AAA_P-2.txt", "UA1AAA.P"}, {"UA1AAA_P-3.txt", "UA1AAA/P"}};
     const std::string page = readFile(dir + "/out/results.html");
     for (const auto& [file, call] : reports) {
         EXPECT_NE(readFile(dir + "/out/reports/" + file).find(std::string("report for ") + call + "\n"),
@@ -286,7 +286,8 @@ TEST(ExampleContest, SqliteHoldsTheSameRowsAsTheCsvFiles) {
     EXPECT_EQ(scalar("SELECT detail FROM verdicts WHERE log_call='UA2BBB' AND verdict='BUSTED'"), "UA3CCC");
     EXPECT_EQ(scalar("SELECT score FROM results WHERE call='UA1AAA'"), "10");
     EXPECT_EQ(scalar("SELECT reason FROM skipped WHERE file LIKE '%ua5eee.cbr'"),
-              "superseded by examples/crosscheck/ua5eee-2.cbr");
+              "superseded by examples/crosscheck/ua5eee-2.cbr: its latest valid QSO inside the period is at "
+              "2026-05-16 1331, this file's at 2026-05-16 1250");
     sqlite3_close(db);
     EXPECT_FALSE(fs::exists(o.sqlitePath + ".tmp"));
 }

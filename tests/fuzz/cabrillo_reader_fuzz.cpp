@@ -1,5 +1,5 @@
 // Fuzz target: the Cabrillo reader, the QSO line parser and velmor check's rules on any bytes.
-// Invariants: lines are numbered 1..n in order and hold no line ends; a QSO line parses to
+// Invariants: lines are numbered 1..n in order, hold no line ends and at most the reader's limit; a QSO line parses to
 // either a QSO whose fields are in range (whose texts print back as read, and whose written
 // line reads back as the same QSO) or a fault with a reason; check findings name existing lines (1 for an empty file) and come sorted.
 #include <cstddef>
@@ -21,13 +21,16 @@ void require(bool ok) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     namespace cr = velmor::cabrillo_reader;
     namespace qso_line = velmor::qso_line;
-    const cr::File file = cr::readCabrillo(std::string_view(reinterpret_cast<const char*>(data), size));
-    for (std::size_t i = 0; i < file.lines.size(); ++i) {
-        const cr::Line& line = file.lines[i];
-        require(line.number == static_cast<int>(i) + 1);
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    cr::LineReader reader(bytes);
+    cr::Line line;
+    int count = 0;
+    while (reader.next(line)) {
+        require(line.number == ++count);
         require(line.text.find_first_of("\r\n") == std::string::npos);
+        require(line.text.size() <= cr::kMaxLineBytes && line.text.size() <= line.length);
         if (!line.isQso()) continue;
-        const qso_line::Parse p = qso_line::read(line.text);
+        const qso_line::Parse p = cr::readQso(line);
         if (!p.ok()) {
             require(!p.fault.reason.empty());
             continue;
@@ -47,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const qso_line::Fault& f : qso_line::contestFaults(q.freqKHz, q.hostMode(), q.exchangeReceived))
             require(!f.reason.empty());
     }
-    const auto findings = velmor::check::checkCabrillo(file);
-    const int last = file.lastLineNumber() > 0 ? file.lastLineNumber() : 1;
+    const auto findings = velmor::check::checkCabrillo(bytes);
+    const int last = count > 0 ? count : 1;
     int previous = 0;
     for (const auto& f : findings) {
         require(f.line >= 1 && f.line <= last);

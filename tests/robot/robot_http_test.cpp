@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "crosscheck/synthetic_contest.h"
-#include "robot/html.h"
+#include "services/shown_text.h"
 #include "robot/receipt_code.h"
 #include "robot/server.h"
 #include "robot/storage.h"
@@ -237,7 +237,7 @@ TEST(RobotHttp, HostileUploads) {
         {"binary junk", junk, "junk.cbr", 422, "not a plain text file: byte 0x"},
         {"a UTF-16 log", utf16, "u16.cbr", 422, "UTF-16 text: save the log as plain text"},
         {"3 MB", std::string(3000000, 'Q'), "big.cbr", 413, "the upload is larger than this robot takes"},
-        {"a 70,000-byte line", longLine, "long.cbr", 422, "line 3 is 70009 bytes long; at most 65536 are taken"},
+        {"a 70,000-byte line", longLine, "long.cbr", 422, "line 3 is 70009 bytes long, over the 65536 bytes a line may have"},
         {"150,000 lines", manyLines, "lines.cbr", 422, "more than 100000 lines"},
         {"a terminal escape", "START-OF-LOG: 3.0\r\nCALLSIGN: UA1\x1b]0;pwned\x07\r\n", "esc.cbr", 422,
          "not a plain text file: byte 0x1B on line 2"},
@@ -252,7 +252,7 @@ TEST(RobotHttp, HostileUploads) {
         const httplib::Result r = upload(cli, c.log, c.fileName, "", true);
         ASSERT_TRUE(r) << c.what << ": " << httplib::to_string(r.error());
         EXPECT_EQ(r->status, c.status) << c.what << "\n" << r->body.substr(0, 2000);
-        EXPECT_NE(r->body.find(escapeHtml(c.reason)), std::string::npos) << c.what << "\n" << r->body.substr(0, 2000);
+        EXPECT_NE(r->body.find(shown::html(c.reason)), std::string::npos) << c.what << "\n" << r->body.substr(0, 2000);
         EXPECT_EQ(r->get_header_value("Content-Security-Policy"), kPolicy);
         EXPECT_EQ(r->get_header_value("Content-Type"), "text/html; charset=utf-8");
         for (const char* live : {"<script", "<img", "<svg", "<iframe", "<i>", "<b>"})
@@ -291,7 +291,7 @@ TEST(RobotHttp, HostileUploads) {
     const Outcome out = runVelmor(dir, "robot export --db srv/robot.db -o exported");
     EXPECT_EQ(out.status, 0) << out.err;
     EXPECT_EQ(listDir(dir + "/exported"),
-              (std::vector<std::string>{"UA8YYY.cbr", "UA9ZZZ.cbr", "_SCRIPT_ALERT('CALL')__SCRIPT_.cbr"}));
+              (std::vector<std::string>{"UA8YYY.cbr", "UA9ZZZ.cbr", "_SCRIPT_ALERT__CALL____SCRIPT_.cbr"}));
 }
 
 TEST(RobotHttp, ReceiptsTheListOfLogsAndSuperseding) {

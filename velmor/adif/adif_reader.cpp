@@ -8,6 +8,9 @@
 namespace velmor::adif {
 namespace {
 
+// The most problems one file lists; the rest are counted in one last problem.
+constexpr std::size_t kMaxProblems = 1000;
+
 using text::allDigits;
 using text::upperCase;
 
@@ -141,8 +144,25 @@ Document parse(std::string_view text) {
     Record current;
     bool open = false;  // a record has begun (some tag was read since the last <EOR>)
     int nextNumber = 1;
+    // A file of nothing but stray '<' would otherwise hold a problem for every byte.
+    std::size_t unlisted = 0;
+    bool unlistedError = false;
     auto problem = [&](Problem::Severity s, std::size_t at, std::string field, std::string message) {
+        if (doc.problems.size() >= kMaxProblems) {
+            ++unlisted;
+            unlistedError = unlistedError || s == Problem::Severity::Error;
+            return;
+        }
         doc.problems.push_back({s, open ? current.number : nextNumber, at, std::move(field), std::move(message)});
+    };
+    // Where the next '>' at or after a '<' is: found once for every '<' before it, so that
+    // a run of '<' without '>' is read in linear time.
+    std::size_t nextGt = std::string_view::npos;  // npos also once none is left
+    bool searched = false;
+    auto findGt = [&](std::size_t from) {
+        if (!searched || nextGt < from) nextGt = text.find('>', from);
+        searched = true;
+        return nextGt;
     };
     auto begin = [&](std::size_t at) {
         if (!open) {
@@ -155,7 +175,7 @@ Document parse(std::string_view text) {
     while (pos < text.size()) {
         const std::size_t lt = text.find('<', pos);
         if (lt == std::string_view::npos) break;
-        const std::size_t gt = text.find('>', lt);
+        const std::size_t gt = findGt(lt);
         const std::size_t nextLt = text.find('<', lt + 1);
         if (gt == std::string_view::npos || (nextLt != std::string_view::npos && nextLt < gt)) {
             begin(lt);
@@ -215,6 +235,9 @@ Document parse(std::string_view text) {
         }
         open = false;
     }
+    if (unlisted > 0)
+        doc.problems.push_back({unlistedError ? Problem::Severity::Error : Problem::Severity::Warning, nextNumber,
+                                text.size(), "", std::to_string(unlisted) + " more problems in the file, not listed"});
     return doc;
 }
 

@@ -7,6 +7,7 @@
 #include "check/cabrillo_check.h"
 #include "commands.h"
 #include "console.h"
+#include "services/shown_text.h"
 
 namespace velmor::cli {
 namespace {
@@ -14,17 +15,22 @@ namespace {
 int runCheck(const std::vector<std::string>& files) {
     int status = kExitClean;
     for (const std::string& name : files) {
+        // Line by line: a file of any size is checked in memory proportional to its QSO lines.
+        check::CabrilloChecker checker;
         std::string reason;
-        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrilloFile(name, &reason, fileOps());
-        if (!file) {
+        int lastLine = 0;
+        if (!cabrillo_reader::forEachLine(name, fileOps(), [&](cabrillo_reader::Line&& line) { checker.add(line); },
+                                          reason, &lastLine)) {
             report(name + ": error: cannot read: " + reason);
             status = std::max(status, int(kExitFileError));
             continue;
         }
-        const std::vector<check::Finding> findings = check::checkCabrillo(*file);
+        const std::vector<check::Finding> findings = checker.finish(lastLine);
+        // The file's name as given (UTF-8, as every name the program prints); the findings'
+        // texts from the log (code page 1251) for the terminal.
         std::string text;
-        for (const check::Finding& f : findings) text += check::formatFinding(name, f) + "\n";
-        if (!writeStdout(toTerminal(text))) return kExitFileError;
+        for (const check::Finding& f : findings) text += check::formatFinding(shown::visible(name), f, toTerminal(f.message)) + "\n";
+        if (!writeStdout(text)) return kExitFileError;
         if (const std::optional<check::Finding::Severity> worst = check::worstSeverity(findings))
             status = std::max(status, int(*worst == check::Finding::Severity::Error ? kExitErrors : kExitWarnings));
     }

@@ -18,6 +18,7 @@
 #endif
 
 #include "services/file_ops.h"
+#include "services/shown_text.h"
 #ifdef _WIN32
 #include "win32_files.h"
 #endif
@@ -56,16 +57,19 @@ int lastPercent = -1;
 }  // namespace
 
 // Windows' rename refuses an existing target: the Windows build puts a finished file in
-// place with the Win32 steps that Stats.dll and Orvin.exe use too.
+// place with the Win32 steps that Stats.dll and Orvin.exe use too, with names in UTF-8 (the
+// program's arguments arrive as UTF-16 and are UTF-8 inside).
 const FileOps& fileOps() {
 #ifdef _WIN32
-    return win32::Win32FileOps();
+    return win32::Win32Utf8FileOps();
 #else
     return StdioFileOps();
 #endif
 }
 
-void report(const std::string& line) {
+void report(const std::string& message) {
+    // One line, whatever a file name or a log put into it: no byte of it acts on a terminal.
+    const std::string line = shown::visible(message);
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fputc('\n', stderr);
     std::fflush(stderr);
@@ -110,9 +114,9 @@ void prepareStreams() {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stdin), _O_BINARY);
-    // The terminal's text is UTF-8 (toTerminal): a console shows it in code page 65001, and
-    // gets its own code page back when the program ends.
-    if (_isatty(_fileno(stdout))) {
+    // The terminal's text and every name are UTF-8 (toTerminal): a console shows them in code
+    // page 65001, and gets its own code page back when the program ends.
+    if (_isatty(_fileno(stdout)) || _isatty(_fileno(stderr))) {
         consoleCodePage = GetConsoleOutputCP();
         if (consoleCodePage != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) std::atexit(restoreConsoleCodePage);
     }
@@ -154,7 +158,11 @@ std::string toTerminal(const std::string& cp1251) {
         const unsigned char b = static_cast<unsigned char>(cp1251[i]);
         if (b == '\r' && i + 1 < cp1251.size() && cp1251[i + 1] == '\n') continue;
         if (b < 0x80) {
-            out += static_cast<char>(b);
+            // Line ends and tabs as they are; every other control byte shown, never sent.
+            if (b == '\n' || b == '\t')
+                out += static_cast<char>(b);
+            else
+                out += shown::visible(std::string_view(&cp1251[i], 1));
             continue;
         }
         const char16_t c = kCp1251High[b - 0x80];

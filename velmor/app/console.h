@@ -13,7 +13,7 @@ namespace velmor::cli {
 // Stats.dll and Orvin.exe use too. Every file the program reads or writes goes through it.
 const FileOps& fileOps();
 
-// One line to standard error.
+// One line to standard error, its control bytes shown as \xNN (shown::visible).
 void report(const std::string& line);
 
 // The whole of `path`; false with the system's reason when it cannot be read.
@@ -43,7 +43,8 @@ bool writeStdout(const std::string& bytes);
 // to standard output failed.
 bool finishStdout();
 
-// Code page 1251 text for the terminal: UTF-8, with CR LF as LF.
+// Code page 1251 text for the terminal: UTF-8, with CR LF as LF, and every control byte but
+// LF and tab shown as \xNN (no ESC from a log reaches a terminal).
 std::string toTerminal(const std::string& cp1251);
 
 // Whether standard error is a terminal (for the progress bar).

@@ -38,8 +38,9 @@ void readAdif(const std::string& path, const std::string& text, const std::strin
         if (error) ++out.errors;
         std::string where = path + ":record " + std::to_string(p.record);
         if (p.record == 0) where = path + ":header";
+        // The message quotes the log (code page 1251): in the terminal's UTF-8, as the name.
         report(where + " (byte " + std::to_string(p.offset) + "): " + (error ? "error: " : "warning: ") +
-               (p.field.empty() ? "" : p.field + ": ") + p.message);
+               toTerminal((p.field.empty() ? "" : p.field + ": ") + p.message));
     }
     // Said once: a log without reports is common, and the usual report is what was given.
     if (usualReports > 0)
@@ -50,9 +51,8 @@ void readAdif(const std::string& path, const std::string& text, const std::strin
         report(path + ": warning: no ADIF records in the file");
 }
 
-void readCabrilloLog(const std::string& path, const std::string& text, const std::string& callOption,
+void readCabrilloLog(const std::string& path, const cabrillo_reader::File& file, const std::string& callOption,
                      LogInput& out) {
-    const cabrillo_reader::File file = cabrillo_reader::readCabrillo(text);
     out.cabrillo = true;
     out.ownCall = callOption;
     if (out.ownCall.empty())
@@ -60,14 +60,14 @@ void readCabrilloLog(const std::string& path, const std::string& text, const std
     if (!file.findTag("START-OF-LOG"))
         report(path + ": warning: no START-OF-LOG line: not a Cabrillo log (an ADIF log is read when its name "
                       "ends in .adi or .adif)");
-    for (const cabrillo_reader::Line& line : file.lines) {
-        if (!line.isQso()) continue;
+    for (const cabrillo_reader::Line& line : file.qsos) {
         ++out.entries;
-        const qso_line::Parse p = qso_line::read(line.text);
+        const qso_line::Parse p = cabrillo_reader::readQso(line);
         if (!p.ok()) {
             ++out.errors;
             ++out.notRead;
-            report(path + ":" + std::to_string(line.number) + ": error: " + p.fault.reason + "; QSO left out");
+            report(path + ":" + std::to_string(line.number) + ": error: " + toTerminal(p.fault.reason) +
+                   "; QSO left out");
             continue;
         }
         // The band as a logging program names it, from the frequency.
@@ -92,13 +92,26 @@ bool readLog(const std::string& path, const std::string& callOption, LogInput& o
             return false;
         }
     }
+    // Neither reader takes UTF-16; both take a UTF-8 byte-order mark.
+    if (cabrillo_reader::looksUtf16(text)) {
+        report(path + ": error: cannot read: " + std::string(cabrillo_reader::kUtf16Text));
+        return false;
+    }
+    const std::string_view body = cabrillo_reader::withoutByteOrderMark(text);
     bool cabrillo = !(text::endsWithNoCase(path, ".adi") || text::endsWithNoCase(path, ".adif"));
-    if (path == "-") cabrillo = text.find_first_not_of(" \t\r\n") != std::string::npos &&
-                                text.compare(text.find_first_not_of(" \t\r\n"), 12, "START-OF-LOG") == 0;
-    if (cabrillo)
-        readCabrilloLog(path, text, callOption, out);
-    else
+    if (path == "-") cabrillo = body.find_first_not_of(" \t\r\n") != std::string::npos &&
+                                body.compare(body.find_first_not_of(" \t\r\n"), 12, "START-OF-LOG") == 0;
+    if (cabrillo) {
+        std::string reason;
+        const std::optional<cabrillo_reader::File> file = cabrillo_reader::readCabrillo(text, &reason);
+        if (!file) {
+            report(path + ": error: cannot read: " + reason);
+            return false;
+        }
+        readCabrilloLog(path, *file, callOption, out);
+    } else {
         readAdif(path, text, callOption, out);
+    }
     return true;
 }
 

@@ -19,15 +19,16 @@ namespace {
 // that is not the QSO's own text (a value with a line break in it splits a line) maps no QSO.
 std::map<int, std::size_t> qsoOfLine(const cabrillo_reader::File& file, const LogInput& in, const SessionOutput& out,
                                      int firstQsoLine) {
+    std::map<int, const std::string*> qsoText;  // the file's QSO lines by number
+    for (const cabrillo_reader::Line& l : file.qsos) qsoText[l.number] = &l.text;
     std::map<int, std::size_t> map;
     std::size_t k = 0;
     for (std::size_t i = 0; i < in.qsos.size() && k < out.qsoLines.size(); ++i) {
         if (!out.stored[i]) continue;
         const int line = firstQsoLine + static_cast<int>(k);
         const std::string& text = out.qsoLines[k++];
-        if (line >= 1 && line <= file.lastLineNumber() &&
-            file.lines[static_cast<std::size_t>(line - 1)].text + "\r\n" == text)
-            map[line] = i;
+        const auto written = qsoText.find(line);
+        if (written != qsoText.end() && *written->second + "\r\n" == text) map[line] = i;
     }
     return map;
 }
@@ -45,7 +46,8 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
     // The body is checked inside a header and an end of its own, which take no line of it.
     const std::string bytes = w.qsoLinesOnly ? "START-OF-LOG: 3.0\r\n" + *w.bytes + "END-OF-LOG:\r\n" : *w.bytes;
     const int shift = w.qsoLinesOnly ? 1 : 0;
-    const cabrillo_reader::File file = cabrillo_reader::readCabrillo(bytes);
+    // Our own output: never UTF-16, so always read.
+    const cabrillo_reader::File file = cabrillo_reader::readCabrillo(bytes).value_or(cabrillo_reader::File{});
     const int firstQsoLine = file.lastLineNumber() - static_cast<int>(out.qsoLines.size());
     const std::map<int, std::size_t> qsos = qsoOfLine(file, in, out, firstQsoLine);
     std::map<std::size_t, std::vector<std::string>> contestReasons;  // by QSO
@@ -57,7 +59,7 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
     // Said in the order of the written lines; a QSO's contest faults in one warning.
     std::map<int, std::string> warnings;
     std::map<int, std::string> committee;  // by line: the QSO's reasons, joined
-    for (const check::Finding& f : check::checkCabrillo(file)) {
+    for (const check::Finding& f : check::checkCabrillo(bytes)) {
         if (f.severity != check::Finding::Severity::Error) continue;
         ++errors;
         const auto qso = qsos.find(f.line);

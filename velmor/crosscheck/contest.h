@@ -30,15 +30,16 @@ public:
     explicit Contest(Options options, std::vector<std::string> otherContests = {})
         : engine(options), otherContests_(std::move(otherContests)) {}
 
-    // Adds one Cabrillo file's bytes: its entrant, category, claimed score and every QSO
-    // line. False (and `reason` set) when it cannot be read as a Cabrillo log or its CONTEST
-    // line names another contest than this one and `otherContests` ("CONTEST: CQ-WW-CW is
-    // not this contest", check::otherContest's words). The entrant
-    // is the CALLSIGN line; the category the CATEGORY line if it has a value, else the
-    // values of CATEGORY-OPERATOR, CATEGORY-BAND and CATEGORY-MODE joined by blanks.
-    bool addFile(const std::string& fileName, std::string_view bytes, std::string& reason);
-    // Reads `path` through `ops` and adds it; an unreadable file (a FIFO, a device, a folder
-    // or a dangling link among them) is kept with its reason for skipped().
+    // Reads `path` through `ops` line by line and adds its entrant, category, claimed score
+    // and every QSO line; a file that cannot be read (a FIFO, a device, a folder or a
+    // dangling link among them, UTF-16 text) or read as a Cabrillo log is kept with its
+    // reason for skipped(), and so is a log whose CONTEST line names another contest than
+    // this one and `otherContests` ("CONTEST: CQ-WW-CW is not this contest",
+    // check::otherContest's words). The entrant is the CALLSIGN line's call (blanks around it
+    // dropped, in upper case: calls are compared without letter case); the category the
+    // CATEGORY line if it has a value, else the values of CATEGORY-OPERATOR, CATEGORY-BAND
+    // and CATEGORY-MODE joined by blanks. Only the QSO lines' texts are kept (at most
+    // shown::kQuotedBytes of a line over the reader's limit, which is INVALID).
     bool addPath(const std::string& path, const FileOps& ops = StdioFileOps());
     // An input that could not be read at all (a log folder that cannot be listed), kept with
     // its reason for skipped() in the order given.
@@ -56,11 +57,18 @@ public:
     // The whole QSO line (without its line end) of QSO `index` in engine order.
     std::string_view lineText(std::uint32_t index) const;
     LineFields fields(std::uint32_t index) const;
-    // Unreadable and superseded files, in the order they were given.
+    // Unreadable and superseded files, in the order they were given. A superseded file's
+    // reason names the file that won and why: "superseded by B.cbr: its latest valid QSO
+    // inside the period is at 2026-05-16 1559, this file's at 2026-05-16 1530" (see
+    // Engine::latestDecidingMinute).
     std::vector<SkippedFile> skipped() const;
+    std::string supersededReason(std::uint32_t log, std::uint32_t by) const;
 
 private:
     std::vector<std::string> otherContests_;
+    struct Reading;
+    bool addReading(const std::string& fileName, Reading&& file, std::string& reason);
+
     std::vector<std::string> claimed_;  // per log: CLAIMED-SCORE as written
     std::vector<std::string> texts_;    // per log: its QSO lines, each ending in '\n'
     std::vector<std::uint32_t> order_;  // per log: position among all files given

@@ -11,12 +11,33 @@
 #include "crosscheck/sqlite_writer.h"
 #include "crosscheck/writers.h"
 #include "services/calendar_time.h"
+#include "services/file_name.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::crosscheck {
 namespace {
 
 namespace fs = std::filesystem;
+
+// The messages' stream: file names and reasons come from anyone who sends a log, so every
+// control byte but the line end is shown as \xNN (shown::visible), never sent to a terminal.
+class VisibleBuffer : public std::streambuf {
+public:
+    explicit VisibleBuffer(std::ostream& to) : to_(to) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+        const char ch = traits_type::to_char_type(c);
+        to_ << shown::visibleLines(std::string_view(&ch, 1));
+        return to_ ? c : traits_type::eof();
+    }
+    int sync() override { return to_.flush() ? 0 : -1; }
+
+private:
+    std::ostream& to_;
+};
 
 }  // namespace
 
@@ -31,7 +52,9 @@ std::optional<std::int64_t> parsePeriodTime(std::string_view t) {
     return minutesSinceEpoch(c);
 }
 
-RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
+RunOutcome runCrosscheck(const RunOptions& options, std::ostream& messages) {
+    VisibleBuffer visible(messages);
+    std::ostream err(&visible);
     Options rules;
     rules.toleranceMinutes = options.toleranceMinutes;
     if (options.toleranceMinutes < 0) {
@@ -110,7 +133,8 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& err) {
     const fs::path dir = fs::u8path(options.outDir);
     // No output may replace an input (under any name: a link, another path): a log named
     // results.csv, --sqlite naming a log. Checked before anything is written.
-    const std::vector<std::string> reportNames = reportFileNames(contest);
+    const std::vector<std::string> reportNames =
+        reportFileNames(contest, longestCallFileNameIn((dir / "reports").u8string()));
     std::vector<std::string> outputs;
     for (const char* name : {"verdicts.csv", "results.csv", "skipped.csv", "results.html"})
         outputs.push_back((dir / name).u8string());

@@ -91,7 +91,8 @@ public:
     explicit Engine(Options options);
 
     // Starts the next log; its QSO lines follow with addQso. Returns the log's index.
-    // `fileName` decides between two logs of one call when their latest valid QSOs tie.
+    // `call` is compared byte for byte (the caller gives it in upper case, without blanks
+    // around it). `fileName` decides between two logs of one call when their latest QSOs tie.
     std::uint32_t addLog(std::string_view call, std::string_view category, std::string_view fileName);
     // One QSO line of the log started last, in file order.
     void addQso(const QsoInput& qso);
@@ -117,6 +118,16 @@ public:
     std::string_view logFileName(std::uint32_t log) const;
     // nullopt for a log that counts; the index of the log that replaced it otherwise.
     std::optional<std::uint32_t> supersededBy(std::uint32_t log) const;
+    // What decides between two logs of one call (the later wins; on a tie the file name that
+    // sorts last): the minute of the log's latest QSO that counts for this. With a period,
+    // only valid QSOs inside it count; without one, every valid QSO but those dated more
+    // than a day after the log's median QSO date (a mistyped or forged year cannot make a
+    // log the latest). nullopt when no QSO counts.
+    std::optional<std::int64_t> latestDecidingMinute(std::uint32_t log) const;
+    // How many valid QSOs of the log were not counted for this, being dated more than a day
+    // after its median QSO date (always 0 with a period).
+    std::uint32_t lateQsosIgnored(std::uint32_t log) const { return logs_[log].lateIgnored; }
+    bool hasPeriod() const { return options_.periodStart.has_value() || options_.periodEnd.has_value(); }
     // Counted logs in order of call (byte order).
     const std::vector<std::uint32_t>& countedLogsByCall() const { return byCall_; }
     // Index range [first, last) of a log's QSOs in qsos(); in file order.
@@ -153,12 +164,14 @@ private:
         std::string fileName;
         std::uint32_t first = 0, last = 0;
         std::uint32_t supersededBy = kNone;
-        std::int64_t latestValid = INT64_MIN;
+        std::int64_t latestDeciding = INT64_MIN;  // INT64_MIN: no QSO counts for this
+        std::uint32_t lateIgnored = 0;
         LogSummary summary;
     };
 
     std::uint32_t intern(std::string_view call);
     std::uint32_t reason(std::string_view text);
+    void decidingMinutes();
     void resolveSecondLogs();
     void markDupes();
     void pairLogs();
@@ -166,6 +179,9 @@ private:
     void decideUnpaired();
     void score();
     void settleExchange(Rec& q, const Rec& partner, std::uint32_t partnerIndex);
+    // The counted logs whose call is one edit from interned call `call` (busted-call search),
+    // found once per call.
+    std::pair<const std::uint32_t*, const std::uint32_t*> oneEditEntrants(std::uint32_t call);
 
     Options options_;
     std::vector<Rec> recs_;
@@ -176,6 +192,11 @@ private:
     std::unordered_map<std::string_view, std::uint32_t> ids_;
     std::vector<std::string> reasons_;
     std::unordered_map<std::string, std::uint32_t> reasonIds_;
+    // Busted-call search (held only while it runs): counted logs by the keys of their call
+    // (its hash and the hash of each one-character deletion: two calls one edit apart share
+    // a key), and per interned call the counted logs one edit from it, as a range of near_.
+    std::unordered_map<std::uint64_t, std::vector<std::uint32_t>> editKeys_;
+    std::vector<std::uint32_t> nearFirst_, nearCount_, near_;
 };
 
 }  // namespace velmor::crosscheck

@@ -81,7 +81,7 @@ std::string fill(const Contest& contest, const std::string& path) {
             db.text(v, 1, e.logCall(log));
             db.integer(v, 2, r.line);
             int col = 3;
-            for (qso_line::Field k : kVerdictLineFields) db.text(v, col++, f[k]);
+            for (qso_line::Field k : kVerdictLineFields) db.text(v, col++, shownField(f, k));
             db.text(v, 9, verdictName(r.verdict));
             db.text(v, 10, verdictDetail(contest, i));
             db.step(v);

@@ -6,6 +6,8 @@
 #include <tuple>
 #include <unordered_set>
 
+#include "services/file_name.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::crosscheck {
@@ -15,30 +17,9 @@ using qso_line::Field;
 
 std::uint32_t count(const LogSummary& s, Verdict v) { return s.byVerdict[static_cast<int>(v)]; }
 
-void appendCsv(std::string& row, std::string_view value) {
-    if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
-        row += value;
-        return;
-    }
-    row += '"';
-    for (char c : value) {
-        if (c == '"') row += '"';
-        row += c;
-    }
-    row += '"';
-}
+void appendCsv(std::string& row, std::string_view value) { shown::appendCsvCell(row, value); }
 
-void appendHtml(std::string& out, std::string_view text) {
-    for (char c : text) {
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
-        }
-    }
-}
+void appendHtml(std::string& out, std::string_view text) { shown::appendHtml(out, text); }
 
 std::string categoryLabel(std::string_view category) {
     return category.empty() ? std::string("(no category)") : std::string(category);
@@ -86,6 +67,10 @@ std::vector<std::uint32_t> countValues(const LogSummary& s) {
 
 }  // namespace
 
+std::string shownField(const LineFields& fields, qso_line::Field field) {
+    return field == Field::Call ? text::upperCase(fields[field]) : std::string(fields[field]);
+}
+
 std::string verdictDetail(const Contest& contest, std::uint32_t index) {
     const Engine::QsoResult r = contest.engine.qso(index);
     switch (r.verdict) {
@@ -115,28 +100,14 @@ std::string errorRate(const LogSummary& s) {
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
-std::string reportFileName(std::string_view call) {
-    std::string name;
-    for (char c : call) {
-        const bool keep = text::isLetter(c) || text::isDigit(c) || c == '-';
-        name += keep ? c : '_';
-    }
-    if (name.empty()) name = "_";
-    return name + ".txt";
-}
-
-std::vector<std::string> reportFileNames(const Contest& contest) {
+std::vector<std::string> reportFileNames(const Contest& contest, std::size_t longest) {
     const Engine& e = contest.engine;
-    std::vector<std::string> names(e.logCount());
-    std::unordered_set<std::string> used;  // in lower case
-    for (std::uint32_t log : e.countedLogsByCall()) {
-        const std::string base = reportFileName(e.logCall(log));
-        std::string name = base;
-        for (int n = 2; !used.insert(text::lowerCase(name)).second; ++n)
-            name = base.substr(0, base.size() - 4) + "-" + std::to_string(n) + ".txt";
-        names[log] = name;
-    }
-    return names;
+    std::vector<std::string> calls;
+    for (std::uint32_t log : e.countedLogsByCall()) calls.emplace_back(e.logCall(log));
+    const std::vector<std::string> names = callFileNames(calls, ".txt", longest);
+    std::vector<std::string> out(e.logCount());
+    for (std::size_t k = 0; k < names.size(); ++k) out[e.countedLogsByCall()[k]] = names[k];
+    return out;
 }
 
 void writeVerdictsCsv(const Contest& contest, std::ostream& out) {
@@ -154,7 +125,7 @@ void writeVerdictsCsv(const Contest& contest, std::ostream& out) {
             row += std::to_string(r.line);
             for (qso_line::Field k : kVerdictLineFields) {
                 row += ',';
-                appendCsv(row, f[k]);
+                appendCsv(row, shownField(f, k));
             }
             row += ',';
             row += verdictName(r.verdict);
@@ -207,11 +178,13 @@ void writeSkippedCsv(const std::vector<SkippedFile>& skipped, std::ostream& out)
 void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
     const Engine& e = contest.engine;
     const LogSummary& s = e.summary(log);
-    const std::string call(e.logCall(log));
-    out << "Velmor contest: cross-check report for " << call << "\n\n";
-    out << "Log file:      " << e.logFileName(log) << "\n";
-    out << "Category:      " << categoryLabel(e.logCategory(log)) << "\n";
-    out << "Claimed score: " << (contest.claimed(log).empty() ? std::string_view("-") : contest.claimed(log)) << "\n";
+    // Every value from a log goes through the terminal's escaping: a report is read with
+    // `cat` and `less` as often as in an editor.
+    const auto v = [](std::string_view text) { return shown::visible(text); };
+    out << "Velmor contest: cross-check report for " << v(e.logCall(log)) << "\n\n";
+    out << "Log file:      " << v(e.logFileName(log)) << "\n";
+    out << "Category:      " << v(categoryLabel(e.logCategory(log))) << "\n";
+    out << "Claimed score: " << (contest.claimed(log).empty() ? std::string("-") : v(contest.claimed(log))) << "\n";
     out << "Final score:   " << s.score << " (place " << s.place << " in the category)\n";
     out << "QSO lines:     " << s.lines << ", of which " << s.counted << " count (OK " << count(s, Verdict::Ok)
         << ", UNIQUE " << count(s, Verdict::Unique) << ", UNVERIFIED " << count(s, Verdict::Unverified) << ")\n";
@@ -228,35 +201,35 @@ void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
         if (!any) out << "\nQSOs that do not count, and unique QSOs:\n";
         any = true;
         const LineFields f = contest.fields(i);
+        const std::string call = v(text::upperCase(f[Field::Call]));
         out << "\nline " << r.line << ": " << verdictName(r.verdict);
         std::string_view evidenceLabel;
         switch (r.verdict) {
             case Verdict::Invalid:
-            case Verdict::OutOfPeriod: out << " - " << r.reason; break;
+            case Verdict::OutOfPeriod: out << " - " << v(r.reason); break;
             case Verdict::Dupe:
-                out << " - " << f[Field::Call] << " already worked on this band and mode in this hour, on line "
+                out << " - " << call << " already worked on this band and mode in this hour, on line "
                     << e.qso(*r.partner).line;
                 evidenceLabel = "counts";
                 break;
             case Verdict::BadExch:
-                out << " - you logged " << f[Field::ExchangeReceived] << ", " << f[Field::Call] << " sent "
-                    << contest.fields(*r.partner)[Field::ExchangeSent];
+                out << " - you logged " << v(f[Field::ExchangeReceived]) << ", " << call << " sent "
+                    << v(contest.fields(*r.partner)[Field::ExchangeSent]);
                 evidenceLabel = "theirs";
                 break;
             case Verdict::Busted:
-                out << " - you logged " << f[Field::Call] << ", the station worked was "
-                    << e.logCall(e.qso(*r.partner).log);
+                out << " - you logged " << call << ", the station worked was " << v(e.logCall(e.qso(*r.partner).log));
                 evidenceLabel = "theirs";
                 break;
-            case Verdict::Nil: out << " - not in the log of " << f[Field::Call]; break;
-            case Verdict::Unique: out << " - " << f[Field::Call] << " sent no log and no other log has it (counts)"; break;
+            case Verdict::Nil: out << " - not in the log of " << call; break;
+            case Verdict::Unique: out << " - " << call << " sent no log and no other log has it (counts)"; break;
             default: break;
         }
-        out << "\n  yours:  " << contest.lineText(i) << "\n";
+        out << "\n  yours:  " << v(contest.lineText(i)) << "\n";
         if (r.partner) {
             const Engine::QsoResult p = e.qso(*r.partner);
-            out << "  " << evidenceLabel << ": " << e.logCall(p.log) << " line " << p.line << ": "
-                << contest.lineText(*r.partner) << "\n";
+            out << "  " << evidenceLabel << ": " << v(e.logCall(p.log)) << " line " << p.line << ": "
+                << v(contest.lineText(*r.partner)) << "\n";
         }
     }
     if (!any) out << "\nEvery QSO counts and none is unique.\n";

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "crosscheck/contest.h"
+#include "services/file_name.h"
 
 namespace velmor::crosscheck {
 
@@ -21,8 +22,10 @@ namespace velmor::crosscheck {
 // |               |                               | invalid,out_of_period,score,place               |
 // | skipped.csv   | file left out or superseded   | file,reason                                     |
 //
-// Values are written as they stand in the log; a value holding a comma, a quote or a line
-// break is quoted, with quotes doubled. Lines end in LF.
+// Values are written as they stand in the log (calls in upper case), each through the one
+// CSV cell function (services/shown_text.h: csvCell): a value a spreadsheet would take as a
+// formula (beginning with =, +, -, @, a tab or a CR) gets a leading ', and a value holding a
+// comma, a quote or a line break is quoted, with quotes doubled. Lines end in LF.
 inline constexpr std::string_view kVerdictsHeader =
     "log_call,line,freq,mode,date,time,call,exch_rcvd,verdict,detail\n";
 inline constexpr std::string_view kResultsHeader =
@@ -36,6 +39,10 @@ inline constexpr qso_line::Field kVerdictLineFields[] = {
     qso_line::Field::Time,      qso_line::Field::Call, qso_line::Field::ExchangeReceived,
 };
 
+// A field of a QSO line as verdicts.csv and the database show it: as written, the call in
+// upper case (calls are compared without letter case).
+std::string shownField(const LineFields& fields, qso_line::Field field);
+
 // The detail column of QSO `index`: the reason (INVALID, OUT-OF-PERIOD), the counting
 // line's number (DUPE), the partner's sent exchange (BAD-EXCH), the station really worked
 // (BUSTED); empty otherwise.
@@ -48,15 +55,11 @@ std::vector<std::uint32_t> resultsOrder(const Contest& contest);
 // Share of a log's QSO lines that do not count, in percent with one decimal ("12.5").
 std::string errorRate(const LogSummary& s);
 
-// The report's file name under reports/ for a call: letters, digits and '-' kept, any
-// other byte becomes '_' (so "RZ3VLM/P" gives "RZ3VLM_P.txt").
-std::string reportFileName(std::string_view call);
-
 // The report file names of all counted logs (indexed by log; empty for a log that does not
-// count). Two calls that would share a name, also when only letter case tells them apart
-// (one file on Windows), are kept apart: the later one in call order gets "-2", "-3", ...
-// before ".txt", so that no report overwrites another.
-std::vector<std::string> reportFileNames(const Contest& contest);
+// count): each call through the one rule for call file names (services/file_name.h:
+// callFileNames, ".txt", at most `longest` bytes), so that no name leaves reports/, names a
+// device or passes a length limit, and no two reports share a file, also by letter case.
+std::vector<std::string> reportFileNames(const Contest& contest, std::size_t longest = kLongestCallFileName);
 
 void writeVerdictsCsv(const Contest& contest, std::ostream& out);
 void writeResultsCsv(const Contest& contest, std::ostream& out);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "robot/storage.h"
+#include "services/file_ops.h"
 
 namespace velmor::robot {
 
@@ -13,12 +14,10 @@ struct EntrantLog {
     Upload upload;         // the latest upload of the call, with its bytes
 };
 
-// The file names of the logs of `entrants` (entrant keys, in the order given): the call
-// through the project's file-name rule (safeFileBaseName: "/" and other forbidden bytes
-// become "_", device names get "_") with ".cbr"; a name over 64 bytes is cut and gets a
-// short hash of the call; names still shared (also by letter case) get "-2", "-3", ...,
-// calls that needed no change keeping the plain name. No name holds "/", is ".", ".." or
-// empty, so a file of it stays in its folder.
+// The file names of the logs of `entrants` (entrant keys, in the order given): each call
+// through the project's one rule for call file names (services/file_name.h: callFileNames,
+// ".cbr"), the rule velmor crosscheck names its reports by: no name leaves the folder, names
+// a device or passes the length limit, and no two share a file (also by letter case).
 std::vector<std::string> exportFileNames(const std::vector<std::string>& entrants);
 
 // Every entrant's latest log with its file name, by entrant. Empty string or the reason.
@@ -29,11 +28,12 @@ struct ExportReport {
     std::vector<std::string> warnings;  // other .cbr/.log files found in the folder
 };
 
-// Writes each log into `dir` (created when missing) byte for byte as received: through a
-// temporary file made exclusively (O_EXCL, no links followed) with an unguessable name,
-// synced, then put in place, and only over a regular file or nothing (a link, folder or
-// device at the name is left alone and reported). Files are opened relative to the
-// folder, so no name reaches outside it.
-ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& dir);
+// Writes each log into `dir` (created when missing) byte for byte as received, through the
+// program's file table (`ops`) and its FileReplacement: a temporary file made exclusively
+// under an unguessable name, synced to the disk, then put in place, and only over a regular
+// file or nothing (a link, folder or device at the name is left alone and reported); the
+// folder is synced at the end. A name that is not a plain file name is refused.
+ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& dir,
+                        const FileOps& ops = StdioFileOps());
 
 }  // namespace velmor::robot

@@ -27,9 +27,8 @@ std::string tagValue(const cr::File& file, std::string_view tag) {
 std::int32_t scoreOf(const cr::File& file, const std::string& call) {
     std::vector<cli::LogQso> qsos;
     std::string ownCall = call;
-    for (const cr::Line& line : file.lines) {
-        if (!line.isQso()) continue;
-        const qso_line::Parse p = qso_line::read(line.text);
+    for (const cr::Line& line : file.qsos) {
+        const qso_line::Parse p = cr::readQso(line);
         if (!p.ok()) continue;
         const std::string band(adif::bandOfFrequency(cli::hostFields(*p.qso, {}).freqHz));
         qsos.push_back({line.number, cli::hostFields(*p.qso, band)});
@@ -47,11 +46,17 @@ bool LogReview::refused() const {
 }
 
 LogReview reviewLog(std::string_view text, const std::vector<std::string>& otherContests) {
-    const cr::File file = cr::readCabrillo(text);
     LogReview review;
+    std::string unreadable;
+    const std::optional<cr::File> read = cr::readCabrillo(text, &unreadable);
+    if (!read) {
+        review.findings.push_back({1, true, unreadable, {}});
+        return review;
+    }
+    const cr::File& file = *read;
     // velmor check warns of another contest's log; the robot refuses it, with the same words.
     const std::optional<std::string> otherContest = check::otherContest(file, otherContests);
-    for (const check::Finding& f : check::checkCabrillo(file, otherContests))
+    for (const check::Finding& f : check::checkCabrillo(text, otherContests))
         review.findings.push_back(
             {f.line, f.severity == check::Finding::Severity::Error || f.message == otherContest, f.message, {}});
 
@@ -63,8 +68,16 @@ LogReview reviewLog(std::string_view text, const std::vector<std::string>& other
         review.findings.push_back({callsign->number, true, "CALLSIGN: is empty; the robot files each log under its call", {}});
     std::stable_sort(review.findings.begin(), review.findings.end(),
                      [](const ReviewFinding& a, const ReviewFinding& b) { return a.line < b.line; });
-    for (ReviewFinding& f : review.findings)
-        if (f.line >= 1 && f.line <= file.lastLineNumber()) f.lineText = file.lines[static_cast<std::size_t>(f.line - 1)].text;
+    // The text of each line with a finding, in one more pass over the lines (the reader
+    // keeps no others).
+    cr::LineReader lines(text);
+    cr::Line line;
+    std::size_t next = 0;
+    while (next < review.findings.size() && lines.next(line)) {
+        while (next < review.findings.size() && review.findings[next].line < line.number) ++next;
+        for (; next < review.findings.size() && review.findings[next].line == line.number; ++next)
+            review.findings[next].lineText = line.text;
+    }
 
     review.call = tagValue(file, "CALLSIGN");
     review.category = tagValue(file, "CATEGORY");
@@ -77,8 +90,7 @@ LogReview reviewLog(std::string_view text, const std::vector<std::string>& other
         }
     }
     review.claimedScore = tagValue(file, "CLAIMED-SCORE");
-    review.qsoLines = static_cast<int>(std::count_if(file.lines.begin(), file.lines.end(),
-                                                     [](const cr::Line& l) { return l.isQso(); }));
+    review.qsoLines = static_cast<int>(file.qsos.size());
     if (!review.refused()) review.score = scoreOf(file, review.call);
     return review;
 }

@@ -1,7 +1,7 @@
 // The robot's pages, as HTML or plain text.
 #include "robot/pages.h"
 
-#include "robot/html.h"
+#include "services/shown_text.h"
 
 namespace velmor::robot {
 namespace {
@@ -39,7 +39,7 @@ footer a{margin-right:1rem}
 @media (max-width:30rem){dl{grid-template-columns:minmax(0,1fr)}dt{margin-top:.4rem}dd{margin-left:.6rem}}
 )";
 
-std::string e(std::string_view s) { return escapeHtml(s); }
+std::string e(std::string_view s) { return shown::html(s); }
 
 std::string document(const std::string& title, const std::string& main) {
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -64,7 +64,7 @@ std::string findingsHtml(const std::vector<ReviewFinding>& findings) {
         const ReviewFinding& f = findings[i];
         out += "<li>line " + std::to_string(f.line) + ": <span class=\"" + (f.error ? "error\">error" : "warning\">warning") +
                "</span>: " + e(f.message);
-        if (!f.lineText.empty()) out += "<code>" + e(shortened(f.lineText, kShownLineBytes)) + "</code>";
+        if (!f.lineText.empty()) out += "<code>" + e(shown::shortened(f.lineText, kShownLineBytes)) + "</code>";
         out += "</li>\n";
     }
     out += "</ul>\n";
@@ -78,29 +78,14 @@ std::string findingsText(const std::vector<ReviewFinding>& findings) {
     for (std::size_t i = 0; i < findings.size() && i < kShownFindings; ++i) {
         const ReviewFinding& f = findings[i];
         out += "line " + std::to_string(f.line) + ": " + (f.error ? "error: " : "warning: ") + f.message + "\n";
-        if (!f.lineText.empty()) out += "  " + shortened(f.lineText, kShownLineBytes) + "\n";
+        if (!f.lineText.empty()) out += "  " + shown::shortened(f.lineText, kShownLineBytes) + "\n";
     }
     if (findings.size() > kShownFindings) out += "... and " + std::to_string(findings.size() - kShownFindings) + " more\n";
     return out;
 }
 
 // Plain text for a terminal: control bytes (ESC...) shown as \xNN, never passed on raw.
-std::string plain(std::string text) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(text.size());
-    for (char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\n' && c != '\t') || c == 0x7F) {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        } else {
-            out += ch;
-        }
-    }
-    return out;
-}
+std::string plain(const std::string& text) { return shown::visibleLines(text); }
 
 std::vector<ReviewFinding> warningsOf(const Upload& u) {
     std::vector<ReviewFinding> out;

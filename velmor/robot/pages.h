@@ -1,6 +1,6 @@
 // The robot's pages: the upload form, receipts, refusals, the list of logs received, as
 // HTML (for browsers) or plain text (for curl and scripts). Every value from an upload or a
-// request goes through escapeHtml in the HTML form; no page needs a script.
+// request goes through shown::html in the HTML form; no page needs a script.
 #pragma once
 
 #include <cstddef>

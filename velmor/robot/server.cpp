@@ -12,7 +12,7 @@
 #include <mutex>
 #include <thread>
 
-#include "robot/html.h"
+#include "services/shown_text.h"
 #include "robot/intake.h"
 #include "robot/log_review.h"
 #include "robot/pages.h"
@@ -285,7 +285,7 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
     for (const ReviewFinding& f : review.findings) {
         ++u.warningCount;
         if (u.warnings.size() < kMaxStoredWarnings)
-            u.warnings.push_back({f.line, f.message, shortened(f.lineText, kStoredLineBytes)});
+            u.warnings.push_back({f.line, f.message, shown::shortened(f.lineText, kStoredLineBytes)});
     }
     u.sha256 = sha256Hex(log);
     u.email = email;
