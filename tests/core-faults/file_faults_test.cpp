@@ -22,11 +22,13 @@
 #include "services/file_ops.h"
 #include "services/stdio_files.h"
 #include "session/stats_plugin.h"
+#include "file_at.h"
 
 namespace velmor {
 namespace {
 
 namespace fs = std::filesystem;
+using velmor::test::whatIs;
 
 enum class Step { Kind, Random, Open, Write, Flush, Close, Rename, RenameAndCleanup };
 
@@ -243,18 +245,6 @@ const char* name(Plant p) {
         case Plant::DeviceAtTheFile: return "device at the file";
     }
     return "?";
-}
-
-// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
-std::string whatIs(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return "missing";
-    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
-    if (S_ISDIR(st.st_mode)) return "folder";
-    if (S_ISFIFO(st.st_mode)) return "FIFO";
-    if (S_ISCHR(st.st_mode)) return "device";
-    std::ifstream in(path, std::ios::binary);
-    return "file:" + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class PlantedNames : public InFreshFolder<Plant> {

@@ -19,11 +19,13 @@
 #include <vector>
 
 #include "services/file_ops.h"
+#include "file_at.h"
 
 namespace velmor {
 namespace {
 
 namespace fs = std::filesystem;
+using velmor::test::whatIs;
 
 class FileOpsTest : public ::testing::Test {
 protected:
@@ -150,19 +152,6 @@ TEST_F(FileOpsTest, ReplaceWritesThroughARandomTemporaryNameAndLeavesOnlyTheTarg
     EXPECT_TRUE(std::regex_match(created[0], std::regex(".*/velmor[.][0-9a-f]{16}[.]tmp"))) << created[0];
     EXPECT_EQ(fs::path(created[0]).parent_path(), dir_);
     EXPECT_EQ(contentOf(longName), "x");
-}
-
-// What stands at a name, for comparing before and after: "file:<content>", "link:<target>",
-// "folder", "FIFO", "device", "missing".
-std::string whatIs(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return "missing";
-    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
-    if (S_ISDIR(st.st_mode)) return "folder";
-    if (S_ISFIFO(st.st_mode)) return "FIFO";
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) return "device";
-    std::ifstream in(path, std::ios::binary);
-    return "file:" + std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A device node at `path` where this process may make one (as root, a twin of /dev/full);

@@ -21,8 +21,10 @@
 #include <gtest/gtest.h>
 
 #include "velmor_version.h"
+#include "file_at.h"
 
 namespace fs = std::filesystem;
+using velmor::test::whatIs;
 
 namespace {
 
@@ -270,17 +272,6 @@ TEST_F(VelmorProgram, EveryErrorCheckFindsInCabrillosFileCabrilloReported) {
     // The fixtures give check something to find, and most logs a file to check.
     EXPECT_GT(errorsSeen, 10);
     EXPECT_GT(checked, 20);
-}
-
-// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
-std::string whatIs(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return "missing";
-    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
-    if (S_ISDIR(st.st_mode)) return "folder";
-    if (S_ISFIFO(st.st_mode)) return "FIFO";
-    if (S_ISCHR(st.st_mode)) return "device";
-    return "file:" + readFile(path);
 }
 
 // `-o FILE` onto a name someone planted: a link (dangling or not), a folder, a FIFO or a

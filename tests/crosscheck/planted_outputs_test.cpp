@@ -15,24 +15,15 @@
 #include <vector>
 
 #include "crosscheck_test_support.h"
+#include "file_at.h"
 
 namespace velmor::crosscheck::test {
 namespace {
 
 namespace fs = std::filesystem;
+using velmor::test::whatIs;
 
 enum class Plant { LinkAtTheOutput, DanglingLinkAtTheOutput, LinkAtTheOldTemporaryName, Folder, Fifo, Device };
-
-// What stands at a name: "file:<content>", "link:<target>", "folder", "FIFO", "device", "missing".
-std::string whatIs(const fs::path& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0) return "missing";
-    if (S_ISLNK(st.st_mode)) return "link:" + fs::read_symlink(path).string();
-    if (S_ISDIR(st.st_mode)) return "folder";
-    if (S_ISFIFO(st.st_mode)) return "FIFO";
-    if (S_ISCHR(st.st_mode)) return "device";
-    return "file:" + readFile(path.string());
-}
 
 struct Case {
     const char* output;  // under OUTDIR

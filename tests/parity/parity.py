@@ -12,7 +12,8 @@ output and files written, byte for byte, for every run of
 Each run has a folder of its own holding copies of its inputs, named alike for both builds,
 and the program is given relative paths written with '/', so no path separator differs.
 velmor.exe writes its messages (standard error) in text mode, so there a CR LF is read as LF
-and a '\\' in them as '/'; its standard output and files are compared unchanged.
+and a '\\' in them as '/' (in the native messages too, which show a control byte of a log
+as \\xNN); its standard output and files are compared unchanged.
 
 Usage: parity.py --source DIR --contests DIR --work DIR --reference PROGRAM
                  --leg NAME LAUNCHER PROGRAM
@@ -176,15 +177,17 @@ def first_difference(a, b):
 
 def compare(case, reference, leg, windows):
     status, out, err, files = leg
+    reference_err = reference[2]
     if windows:
         err = err.replace(b"\r\n", b"\n").replace(b"\\", b"/")
+        reference_err = reference_err.replace(b"\\", b"/")
     problems = []
     if status != reference[0]:
         problems.append(f"exit status {status}, native {reference[0]}")
     if out != reference[1]:
         problems.append("standard output differs at " + first_difference(reference[1], out))
-    if err != reference[2]:
-        problems.append("error output differs at " + first_difference(reference[2], err))
+    if err != reference_err:
+        problems.append("error output differs at " + first_difference(reference_err, err))
     for name in sorted(set(reference[3]) | set(files)):
         if name not in files:
             problems.append(f"{name}: not written (the native velmor writes it)")

@@ -26,9 +26,11 @@ void setUpCrosscheck(CLI::App& cmd, Run& run) {
     cmd.description(std::string("Cross-check every entrant's log against the others (the contest committee's check): "
                                 "writes verdicts.csv, results.csv, skipped.csv, reports/CALL.txt and results.html into "
                                 "OUTDIR. Every log is untrusted: a CSV cell that begins with =, +, -, @, a tab or a "
-                                "carriage return gets a leading ' so that no spreadsheet runs it as a formula (the "
-                                "--sqlite tables keep the texts as they are); report names are plain on Windows and "
-                                "Linux; calls are compared without letter case. ") +
+                                "carriage return gets a leading ' so that no spreadsheet runs it as a formula") +
+                    // The SQLite tables only where this build writes them: no help names an
+                    // option the build leaves out.
+                    (crosscheck::sqliteAvailable() ? " (the --sqlite tables keep the texts as they are)" : "") +
+                    "; report names are plain on Windows and Linux; calls are compared without letter case. " +
                     kCrosscheckStatusHelp);
     auto options = std::make_shared<crosscheck::RunOptions>();
     options->files = &fileOps();

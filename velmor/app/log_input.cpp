@@ -60,21 +60,12 @@ void readCabrilloLog(const std::string& path, const cabrillo_reader::File& file,
     if (!file.findTag("START-OF-LOG"))
         report(path + ": warning: no START-OF-LOG line: not a Cabrillo log (an ADIF log is read when its name "
                       "ends in .adi or .adif)");
-    for (const cabrillo_reader::Line& line : file.qsos) {
-        ++out.entries;
-        const qso_line::Parse p = cabrillo_reader::readQso(line);
-        if (!p.ok()) {
-            ++out.errors;
-            ++out.notRead;
-            report(path + ":" + std::to_string(line.number) + ": error: " + toTerminal(p.fault.reason) +
-                   "; QSO left out");
-            continue;
-        }
-        // The band as a logging program names it, from the frequency.
-        const std::string band(adif::bandOfFrequency(static_cast<std::uint64_t>(p.qso->freqKHz) * 1000));
-        out.qsos.push_back({line.number, hostFields(*p.qso, band)});
-        if (out.ownCall.empty()) out.ownCall = p.qso->ownCall;
-    }
+    out.entries = file.qsos.size();
+    out.qsos = cabrilloQsos(file, out.ownCall, [&](const cabrillo_reader::Line& line, const qso_line::Fault& fault) {
+        ++out.errors;
+        ++out.notRead;
+        report(path + ":" + std::to_string(line.number) + ": error: " + toTerminal(fault.reason) + "; QSO left out");
+    });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <limits>
 #include <utility>
 
+#include "adif/adif_reader.h"
 #include "cabrillo/cabrillo_log.h"
 #include "cabrillo/ini_file.h"
 #include "log/contest_rules.h"
@@ -58,6 +59,25 @@ QsoFields hostFields(const qso_line::Qso& q, const std::string& band) {
     f.exchRcvd = q.exchangeReceived;
     f.band = band;
     return f;
+}
+
+std::vector<LogQso> cabrilloQsos(
+    const cabrillo_reader::File& file, std::string& ownCall,
+    const std::function<void(const cabrillo_reader::Line&, const qso_line::Fault&)>& unread) {
+    std::vector<LogQso> qsos;
+    for (const cabrillo_reader::Line& line : file.qsos) {
+        const qso_line::Parse p = cabrillo_reader::readQso(line);
+        if (!p.ok()) {
+            if (unread) unread(line, p.fault);
+            continue;
+        }
+        // The band as a logging program names it, from the whole frequency (also where the
+        // host's 32-bit hertz cannot hold it).
+        const std::string band(adif::bandOfFrequency(static_cast<std::uint64_t>(p.qso->freqKHz) * 1000));
+        qsos.push_back({line.number, hostFields(*p.qso, band)});
+        if (ownCall.empty()) ownCall = p.qso->ownCall;
+    }
+    return qsos;
 }
 
 SessionOutput runSession(const SessionInput& input, const std::vector<LogQso>& qsos,

@@ -3,11 +3,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cabrillo/qso_line.h"
+#include "cabrillo_reader/cabrillo_reader.h"
 #include "log/cinfo.h"
 #include "services/services.h"
 
@@ -23,6 +25,14 @@ struct LogQso {
 // 32-bit hertz cannot hold it, from 4.3 GHz up), the label's host mode, the line's date and
 // time, the given band text ("20M").
 QsoFields hostFields(const qso_line::Qso& q, const std::string& band);
+
+// The QSO lines of a Cabrillo file as the logging program would hold them: every line the
+// QSO-line reader reads, with the band named from its frequency, as `velmor score` and the
+// robot feed them to the plug-in. `ownCall`, when empty, becomes the first read line's own
+// call. `unread` (if any) is told of every line that is not read, with the reason.
+std::vector<LogQso> cabrilloQsos(
+    const cabrillo_reader::File& file, std::string& ownCall,
+    const std::function<void(const cabrillo_reader::Line&, const qso_line::Fault&)>& unread = {});
 
 // What a session produced.
 struct SessionOutput {

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "adif/adif_reader.h"
 #include "cabrillo/qso_line.h"
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "check/cabrillo_check.h"
@@ -21,21 +20,12 @@ std::string tagValue(const cr::File& file, std::string_view tag) {
     return line ? line->value : std::string();
 }
 
-// The score velmor score computes for a Cabrillo log: every readable QSO line fed to the
-// plug-in through its host fields, the band named from the frequency, as the logging
-// program feeds them.
+// The score velmor score computes for a Cabrillo log: its QSO lines fed to the plug-in as
+// the logging program feeds them.
 std::int32_t scoreOf(const cr::File& file, const std::string& call) {
-    std::vector<cli::LogQso> qsos;
-    std::string ownCall = call;
-    for (const cr::Line& line : file.qsos) {
-        const qso_line::Parse p = cr::readQso(line);
-        if (!p.ok()) continue;
-        const std::string band(adif::bandOfFrequency(cli::hostFields(*p.qso, {}).freqHz));
-        qsos.push_back({line.number, cli::hostFields(*p.qso, band)});
-        if (ownCall.empty()) ownCall = p.qso->ownCall;
-    }
     cli::SessionInput session;
-    session.ownCall = ownCall;
+    session.ownCall = call;
+    const std::vector<cli::LogQso> qsos = cli::cabrilloQsos(file, session.ownCall);
     return cli::runSession(session, qsos).score;
 }
 
