@@ -44,22 +44,8 @@ std::string trimmed(std::string message) {
     return message;
 }
 
-}  // namespace
-
-std::string systemMessage(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-    std::string message;
-    if (n != 0 && text != nullptr) message.assign(text, n);
-    if (text != nullptr) LocalFree(text);
-    message = trimmed(message);
-    if (message.empty()) message = "error " + std::to_string(code);
-    return message;
-}
-
-std::string systemMessageUtf8(DWORD code) {
+// The system's text for `code` in `codePage`, asked for as UTF-16 and converted.
+std::string systemMessageIn(DWORD code, UINT codePage) {
     wchar_t* text = nullptr;
     const DWORD n = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -67,10 +53,16 @@ std::string systemMessageUtf8(DWORD code) {
     std::wstring message;
     if (n != 0 && text != nullptr) message.assign(text, n);
     if (text != nullptr) LocalFree(text);
-    std::string out = trimmed(fromWide(message, CP_UTF8));
+    std::string out = trimmed(fromWide(message, codePage));
     if (out.empty()) out = "error " + std::to_string(code);
     return out;
 }
+
+}  // namespace
+
+std::string systemMessage(DWORD code) { return systemMessageIn(code, CP_ACP); }
+
+std::string systemMessageUtf8(DWORD code) { return systemMessageIn(code, CP_UTF8); }
 
 namespace {
 

@@ -35,7 +35,7 @@ namespace velmor::win32 {
 // The two tables differ only in the names' encoding:
 //   Win32FileOps()      the ANSI code page (1251 on the operators' Windows): the names the
 //                       logging program hands Stats.dll, and Orvin.exe's. Reasons are the
-//                       system's in that code page (FormatMessageA), as these programs show
+//                       system's in that code page (FormatMessageW, converted), as these programs show
 //                       them in ANSI windows and files.
 //   Win32Utf8FileOps()  UTF-8: velmor.exe, which takes its arguments as UTF-16 and works in
 //                       UTF-8 inside. Reasons in UTF-8 too. A name that is not valid UTF-8
