@@ -70,9 +70,7 @@ namespace {
 // every call to the system.
 template <UINT codePage>
 struct Steps {
-    static std::string message(DWORD code) {
-        return codePage == CP_UTF8 ? systemMessageUtf8(code) : systemMessage(code);
-    }
+    static std::string message(DWORD code) { return systemMessageIn(code, codePage); }
 
     // The name as UTF-16; false (with the reason) when it cannot be converted.
     static bool wide(const std::string& name, std::wstring& out, std::string& reason) {

@@ -21,9 +21,9 @@ void append(std::string& out, std::string_view value, Field field) {
     if (!c.rightAligned) out.append(fill, ' ');
 }
 
-// A field in a fault's reason: quoted, at most 80 bytes of it with its length beyond that,
-// so that a reason never grows with the line.
-std::string quoted(std::string_view s) { return shown::quoted(s); }
+// A field in a fault's reason is quoted at most 80 bytes long, so a reason never grows with
+// the line.
+using shown::quoted;
 
 Parse fault(Field field, std::string reason) {
     Parse p;
@@ -75,18 +75,19 @@ std::string modeList(std::string_view rules::ModeRule::*member, const char* last
 
 }  // namespace
 
-std::string_view fieldName(Field field) {
-    for (const Column& c : kColumns)
-        if (c.field == field) return c.name;
-    return "QSO line";
+std::string_view fieldName(Field field) { return field == Field::Line ? "QSO line" : column(field).name; }
+
+const BandDesignator* designatorOf(std::int64_t kHz) {
+    if (kHz < kDesignatorsFromKHz) return nullptr;
+    const BandDesignator* found = &kBandDesignators.front();
+    for (const BandDesignator& d : kBandDesignators)
+        if (kHz >= d.lowKHz) found = &d;
+    return found;
 }
 
 std::string frequencyText(std::int64_t kHz) {
-    if (kHz < kDesignatorsFromKHz) return std::to_string(kHz);
-    std::string_view text = kBandDesignators.front().text;
-    for (const BandDesignator& d : kBandDesignators)
-        if (kHz >= d.lowKHz) text = d.text;
-    return std::string(text);
+    const BandDesignator* d = designatorOf(kHz);
+    return d ? std::string(d->text) : std::to_string(kHz);
 }
 
 std::string Qso::dateText() const {

@@ -107,6 +107,9 @@ inline constexpr std::array<BandDesignator, 18> kBandDesignators{{
 }};
 inline constexpr std::int64_t kDesignatorsFromKHz = 50000;
 
+// The designator a frequency in kHz is written as; nullptr below kDesignatorsFromKHz.
+const BandDesignator* designatorOf(std::int64_t kHz);
+
 // The frequency field for a frequency in kHz: decimal kHz below 50 MHz, else the band
 // designator.
 std::string frequencyText(std::int64_t kHz);

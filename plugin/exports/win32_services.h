@@ -17,7 +17,7 @@ public:
     CalendarTime utcNow() const override;
 };
 
-// The portable file helpers on the Win32 table: the replace step is MoveFileExA, which
+// The portable file helpers on the Win32 table: the replace step is MoveFileExW, which
 // (unlike rename) puts a file in place of an existing one.
 class Win32FileSystem : public StdioFileSystem {
 public:

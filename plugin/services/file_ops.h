@@ -29,23 +29,24 @@ struct FileIdentity {
 // helper cleans up and reports it (the way SQLite routes its OS calls through one table).
 // Every step that fails puts the system's reason, never empty, into `reason`.
 //
-//   | step   | stdio implementation (POSIX)           | Win32 implementation (win32/win32_files)  |
+//   | step   | stdio implementation (POSIX)           | Win32 implementation (win32/win32_files,  |
+//   |        |                                        | names as UTF-16)                          |
 //   |--------|----------------------------------------|-------------------------------------------|
-//   | open   | "rb": open O_NONBLOCK, fstat, regular  | "rb": CreateFileA, GetFileType, regular   |
-//   |        | files only; "wb", "ab": fopen          | files only; "wb", "ab": fopen             |
-//   | create | open O_CREAT|O_EXCL|O_NOFOLLOW         | CreateFileA CREATE_NEW                    |
+//   | open   | "rb": open O_NONBLOCK, fstat, regular  | "rb": CreateFileW, GetFileType, regular   |
+//   |        | files only; "wb", "ab": fopen          | files only; "wb", "ab": _wfopen           |
+//   | create | open O_CREAT|O_EXCL|O_NOFOLLOW         | CreateFileW CREATE_NEW                    |
 //   | write  | fwrite                                 | fwrite                                    |
 //   | flush  | fflush                                 | fflush                                    |
 //   | close  | fclose                                 | fclose                                    |
 //   | sync   | fflush, fsync                          | fflush, FlushFileBuffers                  |
 //   | syncFolder | fsync of the folder                | nothing (MoveFileEx writes through)       |
-//   | rename | rename                                 | read-only refusal, then MoveFileExA       |
-//   | remove | remove                                 | remove                                    |
+//   | rename | rename                                 | read-only refusal, then MoveFileExW       |
+//   | remove | remove                                 | DeleteFileW                               |
 //   | read   | fread, one piece                       | fread, one piece                          |
-//   | kind   | lstat                                  | device names, FindFirstFileA              |
-//   | list   | std::filesystem::directory_iterator    | std::filesystem::directory_iterator       |
+//   | kind   | lstat                                  | device names, FindFirstFileW              |
+//   | list   | std::filesystem::directory_iterator    | FindFirstFileW, FindNextFileW             |
 //   | random | getrandom (/dev/urandom elsewhere)     | RtlGenRandom                              |
-//   | ident. | stat: st_dev, st_ino                   | CreateFileA, GetFileInformationByHandle:  |
+//   | ident. | stat: st_dev, st_ino                   | CreateFileW, GetFileInformationByHandle:  |
 //   |        |                                        | volume serial number and file index       |
 struct FileOps {
     // "rb": an existing regular file (a link to one is followed); a FIFO, a device, a

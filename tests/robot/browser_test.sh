@@ -10,9 +10,11 @@ set -euo pipefail
 velmor=$1 work=$2 source=$3 artifacts=$4
 here="$source/tests/robot"
 
-if [ ! -x /usr/bin/chromium ]; then echo "robot browser test: skipped: /usr/bin/chromium is not installed"; exit 0; fi
+# scripts/deps.sh installs all three: one missing is a failure, never a pass.
+chromium=${VELMOR_CHROMIUM:-/usr/bin/chromium}
+if [ ! -x "$chromium" ]; then echo "robot browser test: $chromium is not installed (scripts/deps.sh installs it)"; exit 1; fi
 for tool in node npm; do
-  command -v "$tool" >/dev/null || { echo "robot browser test: skipped: $tool is not installed"; exit 0; }
+  command -v "$tool" >/dev/null || { echo "robot browser test: $tool is not installed (scripts/deps.sh installs it)"; exit 1; }
 done
 
 rm -rf "$work"

@@ -417,6 +417,16 @@ TEST(RobotHttp, ExportThenCrosscheckEqualsCrosscheckOnTheOriginalFiles) {
         EXPECT_EQ(replaced(viaDb.at(name), "robot.db:", "orig/"), text) << name;
     }
     EXPECT_NE(original.at("results.csv").find(contest.logs[0].call), std::string::npos);
+
+    // The robot's database is an input too: --sqlite naming it (by another path) is refused
+    // before anything is written, and every upload stays.
+    const std::string before = readFile(dir + "/robot.db");
+    const Outcome onto = runVelmor(dir, "crosscheck --db robot.db -o cc-onto --sqlite ./robot.db");
+    EXPECT_EQ(onto.status, 3) << onto.err;
+    EXPECT_NE(onto.err.find("cannot write ./robot.db: it is the input robot.db; nothing written"), std::string::npos)
+        << onto.err;
+    EXPECT_EQ(readFile(dir + "/robot.db"), before);
+    EXPECT_FALSE(std::filesystem::exists(dir + "/cc-onto/results.csv"));
 }
 
 TEST(RobotProgram, UsageAndDatabaseErrors) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "log/contest_rules.h"
+#include "services/shown_text.h"
 #include "services/text.h"
 
 namespace velmor::adif {
@@ -338,9 +339,9 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
             } else if (time.empty()) {
                 fail(r, "TIME_ON", "missing TIME_ON; record left out");
             } else if (!qsoTime(date, "0000")) {
-                fail(r, "QSO_DATE", "impossible or malformed date \"" + date + "\"; record left out");
+                fail(r, "QSO_DATE", "impossible or malformed date " + shown::quoted(date) + "; record left out");
             } else {
-                fail(r, "TIME_ON", "impossible or malformed time \"" + time + "\"; record left out");
+                fail(r, "TIME_ON", "impossible or malformed time " + shown::quoted(time) + "; record left out");
             }
             continue;
         }
@@ -351,7 +352,7 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
         const std::string& freq = r.get("FREQ");
         const std::optional<Megahertz> mhz = freq.empty() ? std::nullopt : readMegahertz(freq);
         if (mhz && !mhz->note.empty())
-            warn(r, "FREQ", "frequency \"" + freq + "\" read as " + megahertzText(mhz->hz) + " MHz (" + mhz->note + ")");
+            warn(r, "FREQ", "frequency " + shown::quoted(freq) + " read as " + megahertzText(mhz->hz) + " MHz (" + mhz->note + ")");
         if (band.empty() && mhz) band = std::string(bandOfFrequency(mhz->hz));
         if (mhz && mhz->hz <= kHostMaxHz) {
             q.freqHz = static_cast<std::uint32_t>(mhz->hz);
@@ -361,7 +362,7 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
             const Band* b = findBand(band);
             const std::string why = freq.empty() ? std::string("no FREQ")
                                     : mhz        ? "frequency " + megahertzText(mhz->hz) + " MHz is " + kBeyondHost
-                                                 : "malformed frequency \"" + freq + "\"";
+                                                 : "malformed frequency " + shown::quoted(freq);
             if (b && b->lowHz <= kHostMaxHz) {
                 q.freqHz = static_cast<std::uint32_t>(b->lowHz);
                 if (!freq.empty())
@@ -376,7 +377,7 @@ std::vector<HostQso> toHostQsos(const Document& doc, const std::string& fallback
                 else if (b && !mhz)
                     message += " and band " + std::string(b->name) + " lies " + kBeyondHost;
                 else if (!b && !given.empty())
-                    message += " and unknown band \"" + given + "\"";
+                    message += " and unknown band " + shown::quoted(given);
                 else if (!b && !mhz)
                     message += " and no BAND";
                 fail(r, freq.empty() && !given.empty() ? "BAND" : "FREQ", message + "; frequency passed as 0");

@@ -39,7 +39,7 @@ std::optional<std::pair<LogInput, SessionOutput>> produce(const FileOptions& o) 
         const std::string used = o.category.empty() ? std::string(stationField(&StationDetails::category)->fixedValue)
                                                     : o.category;
         for (const std::string& warning : stationDetailsWarnings(bytes, used))
-            report(o.details + ": warning: " + warning);
+            report(o.details + ": warning: " + toTerminal(warning));  // the file's keys and values
     }
     if (!o.category.empty()) session.category = o.category;
     if (!o.extra.empty()) {

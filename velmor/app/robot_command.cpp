@@ -45,6 +45,7 @@ crosscheck::LogSource robotLogSource() { return nullptr; }
 #include "robot/pages.h"
 #include "robot/server.h"
 #include "robot/storage.h"
+#include "services/shown_text.h"
 
 namespace velmor::cli {
 namespace {
@@ -154,14 +155,14 @@ int runExport(const ExportOptions& o) {
         report("velmor robot export: error: " + o.db + ": " + error);
         return kExitFileError;
     }
-    const robot::ExportReport result = robot::exportLogs(logs, o.dir);
+    const robot::ExportReport result = robot::exportLogs(logs, o.dir, fileOps());
     std::string listing;
     for (const robot::EntrantLog& log : logs)
-        listing += log.fileName + "\t" + log.upload.call + "\t" + log.upload.receivedUtc + "\t" + log.upload.receipt + "\n";
+        listing += log.fileName + "\t" + shown::visible(log.upload.call) + "\t" + log.upload.receivedUtc + "\t" + log.upload.receipt + "\n";
     if (!writeStdout(listing)) return kExitFileError;
     for (const std::string& w : result.warnings) report("velmor robot export: warning: " + w);
     for (const std::string& e : result.errors) report("velmor robot export: error: " + e);
-    report("velmor robot export: " + std::to_string(logs.size() - result.errors.size()) + " logs written to " + o.dir);
+    report("velmor robot export: " + std::to_string(result.written) + " logs written to " + o.dir);
     return result.errors.empty() ? kExitDone : kExitFileError;
 }
 

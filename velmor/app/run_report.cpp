@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "check/cabrillo_check.h"
@@ -56,8 +57,9 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
 
     const std::string name = displayName(w.name);
     int errors = 0;
-    // Said in the order of the written lines; a QSO's contest faults in one warning.
-    std::map<int, std::string> warnings;
+    // Said in the order of the written lines; a QSO's contest faults in one warning. Every
+    // text from the log (a finding quotes its fields) in the terminal's UTF-8, as the names.
+    std::map<int, std::vector<std::string>> warnings;
     std::map<int, std::string> committee;  // by line: the QSO's reasons, joined
     for (const check::Finding& f : check::checkCabrillo(bytes)) {
         if (f.severity != check::Finding::Severity::Error) continue;
@@ -73,23 +75,24 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
         }
         std::string from;
         if (qso != qsos.end()) from = " (" + path + " " + sourceName(in, in.qsos[qso->second].source) + ")";
-        warnings[f.line] += (warnings[f.line].empty() ? "" : "\n") + name + ":" + std::to_string(f.line - shift) +
-                            ": warning: velmor check will call this an error: " + f.message + from;
+        warnings[f.line].push_back(name + ":" + std::to_string(f.line - shift) +
+                                   ": warning: velmor check will call this an error: " + toTerminal(f.message) + from);
     }
     for (const auto& [line, reasons] : committee) {
         const LogQso& q = in.qsos[qsos.at(line)];
         std::string what = q.fields.call;
         for (const std::string* part : {&q.fields.band, &q.fields.mode})
             if (!part->empty()) what += " " + *part;
-        std::string& text = warnings[line];
-        text = path + ":" + sourceName(in, q.source) + ": warning: " + what + ": " + reasons + "; written as " + name +
-               ":" + std::to_string(line - shift) + ", which the committee will not count" +
-               (text.empty() ? "" : "\n" + text);
+        std::vector<std::string>& said = warnings[line];
+        said.insert(said.begin(), path + ":" + sourceName(in, q.source) + ": warning: " + toTerminal(what) + ": " +
+                                      toTerminal(reasons) + "; written as " + name + ":" +
+                                      std::to_string(line - shift) + ", which the committee will not count");
     }
-    for (const auto& [line, text] : warnings) report(text);
     std::set<int> qsoLines;
-    for (const auto& [line, text] : warnings)
+    for (const auto& [line, said] : warnings) {
+        for (const std::string& warning : said) report(warning);
         if (qsos.count(line)) qsoLines.insert(line);
+    }
     return {errors, qsoLines.size()};
 }
 
@@ -100,7 +103,7 @@ int reportRun(const std::string& path, const LogInput& in, const SessionOutput& 
     RunSummary summary = summarize(!in.cabrillo, in.entries, in.notRead, in.qsos, out);
     // A line the robot cannot read counts no more than one outside the contest's rules.
     summary.notCounted = std::max(summary.notCounted, check.qsoLines);
-    report(path + ": " + summary.text());
+    report(path + ": " + toTerminal(summary.text()));  // names the log's own modes
     if (written)
         report("written: " + displayName(written->name) + " (" + std::to_string(out.qsoLines.size()) +
                (out.qsoLines.size() == 1 ? " QSO line" : " QSO lines") + ", claimed score " +

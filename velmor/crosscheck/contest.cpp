@@ -2,9 +2,7 @@
 #include "crosscheck/contest.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <system_error>

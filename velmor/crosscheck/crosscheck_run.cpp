@@ -128,11 +128,15 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& messages) {
     for (const NamedLog& log : kept) contest.addBytes(log.name, log.bytes);
     contest.run();
     const std::vector<SkippedFile> skipped = contest.skipped();
-    for (const SkippedFile& s : skipped) err << s.file << ": left out: " << s.reason << "\n";
+    // A folder's entries are named by whoever put them there: a line end in a name is shown,
+    // never a line of its own.
+    for (const SkippedFile& s : skipped)
+        err << shown::visible(s.file) << ": left out: " << shown::visible(s.reason) << "\n";
 
     const fs::path dir = fs::u8path(options.outDir);
     // No output may replace an input (under any name: a link, another path): a log named
-    // results.csv, --sqlite naming a log. Checked before anything is written.
+    // results.csv, --sqlite naming a log or the robot's database. Checked before anything is
+    // written.
     const std::vector<std::string> reportNames =
         reportFileNames(contest, longestCallFileNameIn((dir / "reports").u8string()));
     std::vector<std::string> outputs;
@@ -142,10 +146,13 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& messages) {
         outputs.push_back((dir / "reports" / fs::u8path(reportNames[log])).u8string());
     if (!options.sqlitePath.empty()) outputs.push_back(options.sqlitePath);
     std::map<std::pair<std::uint64_t, std::uint64_t>, std::string> inputFiles;
-    for (const Input& input : inputs) {
+    std::vector<std::string> inputPaths;
+    for (const Input& input : inputs) inputPaths.push_back(input.path);
+    if (!options.db.empty()) inputPaths.push_back(options.db);
+    for (const std::string& path : inputPaths) {
         std::string ignored;
-        if (const std::optional<FileIdentity> id = ops.identity(input.path, ignored))
-            inputFiles.emplace(std::make_pair(id->volume, id->index), input.path);
+        if (const std::optional<FileIdentity> id = ops.identity(path, ignored))
+            inputFiles.emplace(std::make_pair(id->volume, id->index), path);
     }
     for (const std::string& output : outputs) {
         std::string ignored;
@@ -153,7 +160,7 @@ RunOutcome runCrosscheck(const RunOptions& options, std::ostream& messages) {
         if (!id) continue;
         const auto input = inputFiles.find({id->volume, id->index});
         if (input == inputFiles.end()) continue;
-        err << "crosscheck: error: cannot write " << output << ": it is the input " << input->second
+        err << "crosscheck: error: cannot write " << output << ": it is the input " << shown::visible(input->second)
             << "; nothing written (choose another OUTDIR or --sqlite FILE)\n";
         return RunOutcome::OutputFailed;
     }

@@ -2,9 +2,7 @@
 #include "crosscheck/writers.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <tuple>
-#include <unordered_set>
 
 #include "services/file_name.h"
 #include "services/shown_text.h"
@@ -235,8 +233,8 @@ void writeReport(const Contest& contest, std::uint32_t log, std::ostream& out) {
     if (!any) out << "\nEvery QSO counts and none is unique.\n";
 
     out << "\nWhat the verdicts mean (each QSO line gets one, decided in this order):\n";
-    for (Verdict v : kVerdictsInOrder)
-        out << "  " << verdictName(v) << ": " << verdictMeaning(v, e.options().toleranceMinutes) << "\n";
+    for (Verdict verdict : kVerdictsInOrder)
+        out << "  " << verdictName(verdict) << ": " << verdictMeaning(verdict, e.options().toleranceMinutes) << "\n";
     out << kScoring << "\n";
 }
 

@@ -15,11 +15,8 @@ std::string count(std::size_t n, const std::string& one, const std::string& many
 // The frequency as the committee reads the QSO line: from 50 MHz on the line carries the
 // band designator, which stands for its band's lower edge.
 std::int64_t writtenKHz(std::int64_t kHz) {
-    if (kHz < qso_line::kDesignatorsFromKHz) return kHz;
-    std::int64_t edge = qso_line::kBandDesignators.front().lowKHz;
-    for (const qso_line::BandDesignator& d : qso_line::kBandDesignators)
-        if (d.lowKHz <= kHz) edge = d.lowKHz;
-    return edge;
+    const qso_line::BandDesignator* d = qso_line::designatorOf(kHz);
+    return d ? d->lowKHz : kHz;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "cabrillo/ini_file.h"
 #include "cabrillo/station_details.h"
 #include "services/memory_files.h"
+#include "services/shown_text.h"
 #include "log/contest_rules.h"
 #include "services/text.h"
 
@@ -111,7 +112,7 @@ std::vector<std::string> stationDetailsWarnings(const std::string& bytes, std::s
         const bool isKnown = std::any_of(std::begin(kStationFields), std::end(kStationFields), [&](const StationField& f) {
             return f.settingsKey && text::equalsNoCase(key, f.settingsKey);
         });
-        if (!isKnown) warnings.push_back("unknown key \"" + key + "\", not used (the dialog keeps " + known + ")");
+        if (!isKnown) warnings.push_back("unknown key " + shown::quoted(key) + ", not used (the dialog keeps " + known + ")");
     }
     // The dialog writes the category it closed with; one it would open with anyway, or the
     // one chosen for this run, needs no word.

@@ -52,7 +52,10 @@ ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& 
         file.setDurable(true);
         if (file.open()) file.write(log.upload.log);
         const std::string error = file.commit();
-        if (!error.empty()) report.errors.push_back("cannot write " + path + ": " + error);
+        if (error.empty())
+            ++report.written;
+        else
+            report.errors.push_back("cannot write " + path + ": " + error);
     }
     // Other logs in the folder would be read by crosscheck DIR too.
     std::vector<std::string> names;

@@ -24,6 +24,7 @@ std::vector<std::string> exportFileNames(const std::vector<std::string>& entrant
 std::string latestEntrantLogs(Store& store, std::vector<EntrantLog>& out);
 
 struct ExportReport {
+    std::size_t written = 0;            // logs written
     std::vector<std::string> errors;    // a file not written, with the reason
     std::vector<std::string> warnings;  // other .cbr/.log files found in the folder
 };
@@ -31,8 +32,9 @@ struct ExportReport {
 // Writes each log into `dir` (created when missing) byte for byte as received, through the
 // program's file table (`ops`) and its FileReplacement: a temporary file made exclusively
 // under an unguessable name, synced to the disk, then put in place, and only over a regular
-// file or nothing (a link, folder or device at the name is left alone and reported); the
-// folder is synced at the end. A name that is not a plain file name is refused.
+// file or nothing (a link, folder or device at the name is left alone and reported); each
+// file and the folder's entry for it reach the disk before the next file is written. A name
+// that is not a plain file name is refused.
 ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& dir,
                         const FileOps& ops = StdioFileOps());
 

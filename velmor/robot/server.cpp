@@ -232,6 +232,7 @@ void Server::Impl::upload(const Request& req, Response& res, const httplib::Cont
         return refuse(req, res, 413, "the upload is larger than this robot takes: a log of at most " +
                                          sizeText(options.maxBytes));
     if (slow) {
+        res.set_header("Connection", "close");  // the rest of the body is left unread
         return refuse(req, res, 408, "the upload took longer than " + std::to_string(options.uploadSeconds) +
                                          " seconds");
     }
@@ -331,7 +332,10 @@ void Server::Impl::setUp() {
     http.set_pre_routing_handler([this](const Request& req, Response& res) {
         if (req.method != "POST" && req.method != "PUT" && req.method != "PATCH") return httplib::Server::HandlerResponse::Unhandled;
         const int status = bodyRefusal(req, res, kDrainFactor * payloadLimit());
-        return status ? httplib::Server::HandlerResponse::Handled : httplib::Server::HandlerResponse::Unhandled;
+        if (status == 0) return httplib::Server::HandlerResponse::Unhandled;
+        // The body is left unread: no further request is taken from this connection.
+        res.set_header("Connection", "close");
+        return httplib::Server::HandlerResponse::Handled;
     });
     http.set_expect_100_continue_handler([this](const Request& req, Response& res) {
         const int status = bodyRefusal(req, res, payloadLimit());
