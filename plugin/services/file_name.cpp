@@ -115,6 +115,10 @@ std::vector<std::string> callFileNames(const std::vector<std::string>& calls, st
     return names;
 }
 
+bool isLogFileName(std::string_view name) {
+    return name.size() > 4 && (text::endsWithNoCase(name, ".cbr") || text::endsWithNoCase(name, ".log"));
+}
+
 std::size_t longestCallFileNameIn(const std::string& folder) {
 #ifdef _WIN32
     // MAX_PATH less its terminating zero, counted in UTF-16 units as the system counts.

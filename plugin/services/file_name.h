@@ -26,6 +26,10 @@ bool isPlainFileName(std::string_view fileName);
 // becomes "CON_" and "LPT1.X" becomes "LPT1_.X". Any other name is returned unchanged.
 std::string safeFileBaseName(std::string name);
 
+// Whether velmor crosscheck reads `name` from a log folder: a name ending in ".cbr" or ".log"
+// in any letter case, with something before it (".cbr" alone is a hidden file's name).
+bool isLogFileName(std::string_view name);
+
 // ---- A call sign as a file's name (velmor's reports and the robot's export) ----
 //
 // | step                                         | example                                  |

@@ -17,19 +17,16 @@
 
 #include <gtest/gtest.h>
 
+#include "file_at.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
+using velmor::test::readFile;
+
 const std::string kTop = VELMOR_SOURCE_DIR;
 const std::string kFixtures = kTop + "/tests/data/velmor/mistakes/";
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 // The program under test: velmor as built, or the command VELMOR_UNDER_TEST names.
 std::string velmorCommand() {

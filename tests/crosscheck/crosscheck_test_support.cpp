@@ -9,18 +9,6 @@ namespace velmor::crosscheck::test {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream f(path, std::ios::binary | std::ios::trunc);
-    f << bytes;
-}
-
 std::string freshDir(const std::string& name) {
     const fs::path dir = fs::path(VELMOR_WORK_DIR) / name;
     fs::remove_all(dir);

@@ -6,10 +6,12 @@
 
 #include "crosscheck/crosscheck_run.h"
 
+#include "file_at.h"
+
 namespace velmor::crosscheck::test {
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+using velmor::test::readFile;
+using velmor::test::writeFile;
 // An empty folder under the tests' work folder (removed first if it exists).
 std::string freshDir(const std::string& name);
 // Runs the cross-check with `cwd` as the current folder (file names in the outputs are

@@ -29,17 +29,6 @@ namespace fs = std::filesystem;
 
 }  // namespace
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::string freshDir(const std::string& name) {
     const std::string dir = std::string(VELMOR_WORK_DIR) + "/" + name + "-" + std::to_string(getpid());
     fs::remove_all(dir);

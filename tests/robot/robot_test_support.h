@@ -9,10 +9,12 @@
 
 #include <httplib.h>
 
+#include "file_at.h"
+
 namespace velmor::robot::test {
 
-std::string readFile(const std::string& path);
-void writeFile(const std::string& path, const std::string& bytes);
+using velmor::test::readFile;
+using velmor::test::writeFile;
 // An empty folder under the tests' work folder, unique to this process (several test runs
 // share the machine).
 std::string freshDir(const std::string& name);

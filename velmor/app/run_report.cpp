@@ -47,8 +47,11 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
     // The body is checked inside a header and an end of its own, which take no line of it.
     const std::string bytes = w.qsoLinesOnly ? "START-OF-LOG: 3.0\r\n" + *w.bytes + "END-OF-LOG:\r\n" : *w.bytes;
     const int shift = w.qsoLinesOnly ? 1 : 0;
-    // Our own output: never UTF-16, so always read.
-    const cabrillo_reader::File file = cabrillo_reader::readCabrillo(bytes).value_or(cabrillo_reader::File{});
+    // Our own output (never UTF-16, so always read), with velmor check's rules in the same pass.
+    check::CabrilloChecker checker;
+    const cabrillo_reader::File file =
+        cabrillo_reader::readCabrillo(bytes, nullptr, [&checker](const cabrillo_reader::Line& line) { checker.add(line); })
+            .value_or(cabrillo_reader::File{});
     const int firstQsoLine = file.lastLineNumber() - static_cast<int>(out.qsoLines.size());
     const std::map<int, std::size_t> qsos = qsoOfLine(file, in, out, firstQsoLine);
     std::map<std::size_t, std::vector<std::string>> contestReasons;  // by QSO
@@ -61,7 +64,7 @@ CheckErrors reportCheckErrors(const std::string& path, const LogInput& in, const
     // text from the log (a finding quotes its fields) in the terminal's UTF-8, as the names.
     std::map<int, std::vector<std::string>> warnings;
     std::map<int, std::string> committee;  // by line: the QSO's reasons, joined
-    for (const check::Finding& f : check::checkCabrillo(bytes)) {
+    for (const check::Finding& f : checker.finish(file.lastLineNumber())) {
         if (f.severity != check::Finding::Severity::Error) continue;
         ++errors;
         const auto qso = qsos.find(f.line);

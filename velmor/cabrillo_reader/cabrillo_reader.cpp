@@ -167,11 +167,15 @@ void File::take(Line&& line) {
     if (line.isTag() && isKnownTag(line.tag) && findTag(line.tag) == nullptr) headers.push_back(std::move(line));
 }
 
-std::optional<File> readCabrillo(std::string_view bytes, std::string* reason) {
+std::optional<File> readCabrillo(std::string_view bytes, std::string* reason,
+                                 const std::function<void(const Line&)>& each) {
     LineReader reader(bytes);
     File file;
     Line line;
-    while (reader.next(line)) file.take(std::move(line));
+    while (reader.next(line)) {
+        if (each) each(line);
+        file.take(std::move(line));
+    }
     if (!reader.error().empty()) {
         if (reason) *reason = reader.error();
         return std::nullopt;

@@ -134,8 +134,10 @@ struct File {
 };
 
 // Reads every line of `bytes`, keeping what File keeps. nullopt (and the reason) only for
-// UTF-16 text.
-std::optional<File> readCabrillo(std::string_view bytes, std::string* reason = nullptr);
+// UTF-16 text. `each` (if any) sees every line first, so that one pass serves a reader of
+// the whole file too (velmor check's rules).
+std::optional<File> readCabrillo(std::string_view bytes, std::string* reason = nullptr,
+                                 const std::function<void(const Line&)>& each = {});
 
 // Reads `path` ("-" is standard input) line by line through `ops` and hands each line to
 // `each`. False with the reason when the file cannot be opened or read or is UTF-16 (a

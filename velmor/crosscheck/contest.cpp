@@ -10,6 +10,7 @@
 #include "cabrillo_reader/cabrillo_reader.h"
 #include "check/cabrillo_check.h"
 #include "services/calendar_time.h"
+#include "services/file_name.h"
 #include "services/file_ops.h"
 #include "services/shown_text.h"
 #include "services/text.h"
@@ -63,10 +64,9 @@ std::vector<std::string> expandLogArgument(const std::string& arg, const FileOps
     std::vector<std::string> files;
     const bool sep = !arg.empty() && (arg.back() == '/' || arg.back() == '\\');
     for (const std::string& name : names) {
-        const std::string ext = text::lowerCase(fs::u8path(name).extension().u8string());
         // Joined with '/', which Windows accepts too, so that every platform names the files
         // alike in the outputs.
-        if (ext == ".cbr" || ext == ".log") files.push_back(arg + (sep ? "" : "/") + name);
+        if (isLogFileName(name)) files.push_back(arg + (sep ? "" : "/") + name);
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -61,8 +61,7 @@ ExportReport exportLogs(const std::vector<EntrantLog>& logs, const std::string& 
     std::vector<std::string> names;
     if (ops.list(dir, names, why)) {
         for (const std::string& name : names) {
-            const bool log = text::endsWithNoCase(name, ".cbr") || text::endsWithNoCase(name, ".log");
-            if (log && !ours.count(name))
+            if (isLogFileName(name) && !ours.count(name))
                 report.warnings.push_back(dir + "/" + name + ": not from this export; velmor crosscheck " + dir +
                                           " reads it too");
         }

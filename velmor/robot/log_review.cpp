@@ -38,7 +38,10 @@ bool LogReview::refused() const {
 LogReview reviewLog(std::string_view text, const std::vector<std::string>& otherContests) {
     LogReview review;
     std::string unreadable;
-    const std::optional<cr::File> read = cr::readCabrillo(text, &unreadable);
+    // One pass: the lines the robot keeps, and velmor check's rules over every line.
+    check::CabrilloChecker checker(otherContests);
+    const std::optional<cr::File> read =
+        cr::readCabrillo(text, &unreadable, [&checker](const cr::Line& line) { checker.add(line); });
     if (!read) {
         review.findings.push_back({1, true, unreadable, {}});
         return review;
@@ -46,7 +49,7 @@ LogReview reviewLog(std::string_view text, const std::vector<std::string>& other
     const cr::File& file = *read;
     // velmor check warns of another contest's log; the robot refuses it, with the same words.
     const std::optional<std::string> otherContest = check::otherContest(file, otherContests);
-    for (const check::Finding& f : check::checkCabrillo(text, otherContests))
+    for (const check::Finding& f : checker.finish(file.lastLineNumber()))
         review.findings.push_back(
             {f.line, f.severity == check::Finding::Severity::Error || f.message == otherContest, f.message, {}});
 
