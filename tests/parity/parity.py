@@ -135,7 +135,12 @@ def run_wine(root, wine_run, program, cases, jobs):
             folder = prepare(root, case)
             out = windows_path(results / case.ident)
             lines.append(f'cd /d "{windows_path(folder)}"')
-            lines.append(f'"{windows_path(program)}" {" ".join(case.args)} > "{out}.out" 2> "{out}.err"')
+            run = f'"{windows_path(program)}" {" ".join(case.args)} > "{out}.out" 2> "{out}.err"'
+            lines.append(run)
+            # 9009: cmd.exe could not start the program at all (seen under Wine on a loaded
+            # machine), so the run never began and changed nothing: it is made once more.
+            # velmor's own statuses are 0 to 3.
+            lines.append(f'if %ERRORLEVEL% EQU 9009 {run}')
             lines.append(f'echo status %ERRORLEVEL% > "{out}.status"')
         name = f"batch-{b}.cmd"
         try:
